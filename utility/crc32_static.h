@@ -1,0 +1,29 @@
+#pragma once
+// CRC-32 (IEEE 802.3, as zlib and ZIP) of files and strings. Stateless; every
+// operation may run on any thread. Result codes are Win32 numbers: 0, 23 after
+// a caught exception, 24 when a file size cannot be read, or errno after a
+// failed system call.
+
+#include <cstdint>
+
+#include "platform/windows_types.h"
+
+class CCrc32Static {
+ public:
+  virtual ~CCrc32Static() = default;
+
+  static void UpdateCrc(unsigned char byte, DWORD& running);
+
+  // A file that cannot be opened gives checksum 0 and code 0, like an empty one.
+  static DWORD ComputeFileCrcStream(const char* path, DWORD& checksum);
+  static DWORD ComputeStringCrc(const char* text, DWORD& checksum);
+  static DWORD ComputeFileCrcRead(const char* path, DWORD& checksum);
+  static DWORD ComputeFileCrcReadInline(const char* path, DWORD& checksum);
+  static DWORD ComputeFileCrcMapped(const char* path, DWORD& checksum);
+  static bool QueryFileSize64(int file, std::uint64_t& size);
+
+  static const DWORD s_crcTable[256];
+
+ private:
+  CCrc32Static() = default;
+};
