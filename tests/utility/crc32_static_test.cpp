@@ -1,0 +1,161 @@
+#include "utility/crc32_static.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+using FileCrc = DWORD (*)(const char*, DWORD&);
+
+struct FileOperation {
+  const char* name;
+  FileCrc compute;
+};
+
+const FileOperation kFileOperations[] = {
+    {"stream", &CCrc32Static::ComputeFileCrcStream},
+    {"read", &CCrc32Static::ComputeFileCrcRead},
+    {"read inline", &CCrc32Static::ComputeFileCrcReadInline},
+    {"mapped", &CCrc32Static::ComputeFileCrcMapped},
+};
+
+std::string RandomBytes(std::size_t length, unsigned seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(length, '\0');
+  for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+  return bytes;
+}
+
+DWORD ByteAtATime(const std::string& bytes) {
+  DWORD running = 0xFFFFFFFF;
+  for (unsigned char byte : bytes) CCrc32Static::UpdateCrc(byte, running);
+  return ~running;
+}
+
+DWORD Zlib(const std::string& bytes) {
+  return static_cast<DWORD>(
+      crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+}
+
+TEST(Crc32Values, PublishedCheckValues) {
+  DWORD checksum = 0;
+  EXPECT_EQ(CCrc32Static::ComputeStringCrc("123456789", checksum), NO_ERROR);
+  EXPECT_EQ(checksum, 0xCBF43926u);
+  EXPECT_EQ(CCrc32Static::ComputeStringCrc("abc", checksum), NO_ERROR);
+  EXPECT_EQ(checksum, 0x352441C2u);
+  EXPECT_EQ(CCrc32Static::ComputeStringCrc("", checksum), NO_ERROR);
+  EXPECT_EQ(checksum, 0u);
+}
+
+TEST(Crc32Values, TableIsTheReflectedPolynomialTable) {
+  for (DWORD index = 0; index < 256; ++index) {
+    DWORD entry = index;
+    for (int bit = 0; bit < 8; ++bit) entry = (entry & 1) ? (entry >> 1) ^ 0xEDB88320u : entry >> 1;
+    ASSERT_EQ(CCrc32Static::s_crcTable[index], entry) << index;
+  }
+  EXPECT_EQ(CCrc32Static::s_crcTable[1], 0x77073096u);
+}
+
+// The stream check folds blocks with zlib; the byte loop is the reference.
+TEST(Crc32Values, ByteLoopAndZlibAgree) {
+  for (std::size_t length : {1u, 7u, 4096u, 100000u}) {
+    const std::string bytes = RandomBytes(length, static_cast<unsigned>(length));
+    EXPECT_EQ(ByteAtATime(bytes), Zlib(bytes)) << length;
+  }
+}
+
+// Block and view boundaries: a final empty read, a short last block, a view
+// of exactly 10 MiB and one just past it.
+TEST(Crc32Files, EveryOperationGivesTheInMemoryValue) {
+  test_support::ScratchFolder folder;
+  const std::size_t tenMiB = 10u * 1024 * 1024;
+  for (std::size_t length : {std::size_t{1}, std::size_t{4095}, std::size_t{4096},
+                             std::size_t{8192}, std::size_t{8193}, tenMiB, tenMiB + 3}) {
+    const std::string bytes = RandomBytes(length, static_cast<unsigned>(length) * 31u);
+    folder.Write("piece", bytes);
+    const DWORD expected = Zlib(bytes);
+    for (const FileOperation& operation : kFileOperations) {
+      DWORD checksum = 0;
+      EXPECT_EQ(operation.compute(folder.PathOf("piece").c_str(), checksum), NO_ERROR)
+          << operation.name << ' ' << length;
+      EXPECT_EQ(checksum, expected) << operation.name << ' ' << length;
+    }
+  }
+}
+
+TEST(Crc32Files, EmptyFileIsZeroForEveryOperation) {
+  test_support::ScratchFolder folder;
+  folder.Write("empty", "");
+  for (const FileOperation& operation : kFileOperations) {
+    DWORD checksum = 1;
+    EXPECT_EQ(operation.compute(folder.PathOf("empty").c_str(), checksum), NO_ERROR)
+        << operation.name;
+    EXPECT_EQ(checksum, 0u) << operation.name;
+  }
+}
+
+TEST(Crc32Files, MissingFile) {
+  test_support::ScratchFolder folder;
+  const std::string missing = folder.PathOf("missing");
+  DWORD checksum = 1;
+  // The stream form cannot tell a missing file from an empty one.
+  EXPECT_EQ(CCrc32Static::ComputeFileCrcStream(missing.c_str(), checksum), NO_ERROR);
+  EXPECT_EQ(checksum, 0u);
+  for (FileCrc compute : {&CCrc32Static::ComputeFileCrcRead, &CCrc32Static::ComputeFileCrcReadInline,
+                          &CCrc32Static::ComputeFileCrcMapped}) {
+    checksum = 1;
+    EXPECT_EQ(compute(missing.c_str(), checksum), static_cast<DWORD>(ENOENT));
+    EXPECT_EQ(checksum, 0u);
+  }
+}
+
+// Another program still writing the piece must not stop the check.
+TEST(Crc32Files, FileHeldOpenForWritingByAnotherProcess) {
+  test_support::ScratchFolder folder;
+  const std::string bytes = RandomBytes(20000, 5);
+  folder.Write("busy", bytes);
+  const std::string path = folder.PathOf("busy");
+
+  int ready[2];
+  int release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t writer = fork();
+  ASSERT_GE(writer, 0);
+  if (writer == 0) {
+    FILE* held = std::fopen(path.c_str(), "r+b");
+    char signal = held != nullptr ? 'y' : 'n';
+    (void)!write(ready[1], &signal, 1);
+    (void)!read(release[0], &signal, 1);
+    _exit(0);
+  }
+  char signal = 0;
+  ASSERT_EQ(read(ready[0], &signal, 1), 1);
+  EXPECT_EQ(signal, 'y');
+  for (const FileOperation& operation : kFileOperations) {
+    DWORD checksum = 0;
+    EXPECT_EQ(operation.compute(path.c_str(), checksum), NO_ERROR) << operation.name;
+    EXPECT_EQ(checksum, Zlib(bytes)) << operation.name;
+  }
+  (void)!write(release[1], "x", 1);
+  int status = 0;
+  waitpid(writer, &status, 0);
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+TEST(Crc32Files, FileSizeOfABadDescriptorIsRefused) {
+  std::uint64_t size = 5;
+  EXPECT_FALSE(CCrc32Static::QueryFileSize64(-1, size));
+  EXPECT_EQ(size, 0u);
+}
+
+}  // namespace
