@@ -10,6 +10,7 @@
 #include "platform/kernel_event.h"
 #include "platform/process_clock.h"
 #include "platform/recording_window.h"
+#include "tests/support/posted_message_printer.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

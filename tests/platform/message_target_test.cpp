@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/recording_window.h"
+#include "tests/support/posted_message_printer.h"
 
 namespace {
 

@@ -1,0 +1,396 @@
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <boost/thread/thread.hpp>
+#include <chrono>
+#include <thread>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/download_engine.h"
+#include "engine/download_globals.h"
+#include "engine/download_messages.h"
+#include "platform/kernel_event.h"
+#include "platform/process_clock.h"
+#include "platform/recording_window.h"
+#include "tests/support/posted_message_printer.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/test_http_server.h"
+
+namespace {
+
+using test_support::Route;
+using Messages = std::vector<PostedMessage>;
+using Clock = std::chrono::steady_clock;
+
+const char kManifestPath[] = "/vltsetup_palamut/vlt_package.txt";
+const PostedMessage kRateUnknown{WM_DOWNLOAD_RATE, 0, 0};
+const PostedMessage kAllDone{WM_DOWNLOAD_PROGRESS, 10000, 10000};
+const PostedMessage kFinished{WM_DOWNLOAD_FINISHED, 0, 0};
+const PostedMessage kPackageError{WM_DOWNLOAD_ERROR, 2, 0};
+
+PostedMessage PieceDone(LPARAM overall) { return {WM_DOWNLOAD_PROGRESS, 10000, overall}; }
+PostedMessage PieceFound(LPARAM overall) { return {WM_DOWNLOAD_PROGRESS, 0, overall}; }
+PostedMessage ConnectionError(int code) {
+  return {WM_DOWNLOAD_ERROR, MakeConnectionError(code), 0};
+}
+
+Route Answer(int status, std::string body) {
+  Route route;
+  route.status = status;
+  route.body = std::move(body);
+  return route;
+}
+
+std::string ChecksumOf(const std::string& bytes) {
+  return std::to_string(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+}
+
+std::string Body(std::size_t size, char seed) {
+  std::string body(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) body[i] = static_cast<char>(seed + i * 13 + i / 251);
+  return body;
+}
+
+// A clock that never advances keeps the callbacks from posting, so the
+// worker's own messages form an exact sequence.
+std::int32_t FrozenClock() { return 0; }
+
+struct Piece {
+  std::string name;
+  std::string body;
+  std::string crc;  // the checksum the manifest lists
+};
+
+Piece MakePiece(std::string name, std::size_t size, char seed) {
+  std::string body = Body(size, seed);
+  std::string crc = ChecksumOf(body);
+  return {std::move(name), std::move(body), std::move(crc)};
+}
+
+class DownloadWorker : public ::testing::Test {
+ protected:
+  DownloadWorker() : m_manifestUrl(server.Url(kManifestPath)) {
+    g_szManifestUrl = m_manifestUrl.c_str();
+    g_strTempDir = folder.Folder();
+    g_strInstallerPath.clear();
+    engine.m_hWnd = window.m_hWnd;
+    engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SetProcessClockSource(&FrozenClock);
+  }
+  ~DownloadWorker() override { SetProcessClockSource(nullptr); }
+
+  // Serves the pieces and a manifest listing them under the given count.
+  void Publish(int count, const std::vector<Piece>& pieces) {
+    std::string manifest = server.Url("/pieces/") + "\r\n" + std::to_string(count) + "\r\n";
+    for (const Piece& piece : pieces) {
+      manifest += piece.name + ";" + piece.crc + "\r\n";
+      Route route;
+      route.body = piece.body;
+      server.SetRoute("/pieces/" + piece.name, route);
+    }
+    ServeManifest(manifest);
+  }
+  void ServeManifest(const std::string& text) {
+    Route route;
+    route.body = text;
+    server.SetRoute(kManifestPath, route);
+  }
+  void ServePiece(const std::string& name, Route route) {
+    server.SetRoute("/pieces/" + name, std::move(route));
+  }
+  int Requests(const std::string& name) const { return server.RequestCount("/pieces/" + name); }
+
+  Messages Run() {
+    engine.DownloadThread();
+    return window.Messages();
+  }
+
+  test_support::TestHttpServer server;
+  test_support::ScratchFolder folder;
+  CRecordingWindow window;
+  CDownloadEngine engine;
+
+ private:
+  std::string m_manifestUrl;
+};
+
+// --- Rejected -------------------------------------------------------------
+
+TEST_F(DownloadWorker, UnusableManifestsAreRejectedAlike) {
+  const Piece piece = MakePiece("a.cab", 100, 1);
+  struct Case {
+    const char* what;
+    Route manifest;
+  } cases[] = {
+      {"two tokens", Answer(200, "http://h/ 1")},
+      {"piece without checksum", Answer(200, "http://h/ 1 a.cab")},
+      {"empty body", Answer(200, "")},
+      {"server error page", Answer(500, "http://h/ 1 a.cab;1")},
+      {"not found page", Answer(404, "http://h/ 1 a.cab;1")},
+      {"unsafe name", Answer(200, "http://h/ 1 ../a.exe;1")},
+      {"unreadable checksum", Answer(200, "http://h/ 2 a.cab;12 b.cab;1x")},
+  };
+  for (const Case& c : cases) {
+    CRecordingWindow fresh;
+    engine.m_hWnd = fresh.m_hWnd;
+    server.SetRoute(kManifestPath, c.manifest);
+    engine.DownloadThread();
+    EXPECT_EQ(fresh.Messages(), Messages{kPackageError}) << c.what;
+  }
+  EXPECT_EQ(Requests("a.cab"), 0);
+  EXPECT_FALSE(folder.Exists("a.cab"));
+}
+
+TEST_F(DownloadWorker, ManifestServerDownIsRejected) {
+  std::string closed;
+  {
+    test_support::TestHttpServer gone;
+    closed = gone.Url(kManifestPath);
+  }
+  g_szManifestUrl = closed.c_str();
+  EXPECT_EQ(Run(), Messages{kPackageError});
+}
+
+// --- Finished --------------------------------------------------------------
+
+TEST_F(DownloadWorker, DownloadsMissingPiecesInOrderAndCountsFoundOnes) {
+  const std::vector<Piece> pieces = {MakePiece("data1.cab", 70000, 1),
+                                     MakePiece("VeltraSetup.exe", 5000, 2),
+                                     MakePiece("data2.cab", 1, 3), MakePiece("data3.cab", 9000, 4)};
+  Publish(4, pieces);
+  folder.Write("VeltraSetup.exe", pieces[1].body);
+  folder.Write("data2.cab", "stale bytes that fail the check");
+
+  EXPECT_EQ(Run(), (Messages{PieceFound(2500), kRateUnknown, PieceDone(5000), PieceDone(7500),
+                             PieceDone(10000), kAllDone, kFinished}));
+  for (const Piece& piece : pieces) EXPECT_EQ(folder.Read(piece.name), piece.body) << piece.name;
+  EXPECT_EQ(Requests("VeltraSetup.exe"), 0);
+  EXPECT_EQ(Requests("data2.cab"), 1);
+  EXPECT_EQ(g_strInstallerPath, folder.Folder() + "VeltraSetup.exe");
+  EXPECT_EQ(engine.m_nDonePieces, 4);
+  EXPECT_EQ(engine.m_nTotalPieces, 4);
+}
+
+TEST_F(DownloadWorker, OverallPositionIsTruncated) {
+  Publish(3, {MakePiece("a", 10, 1), MakePiece("b", 10, 2), MakePiece("c", 10, 3)});
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, PieceDone(3333), PieceDone(6666), PieceDone(10000),
+                             kAllDone, kFinished}));
+  EXPECT_TRUE(g_strInstallerPath.empty());
+}
+
+TEST_F(DownloadWorker, EverythingPresentMakesNoTransfer) {
+  const std::vector<Piece> pieces = {MakePiece("a.cab", 3000, 1), MakePiece("b.exe", 10, 2)};
+  Publish(2, pieces);
+  for (const Piece& piece : pieces) folder.Write(piece.name, piece.body);
+  EXPECT_EQ(Run(), (Messages{PieceFound(5000), PieceFound(10000), kRateUnknown, kAllDone,
+                             kFinished}));
+  EXPECT_EQ(server.ConnectionCount(), 1);  // the manifest only
+}
+
+TEST_F(DownloadWorker, CountOfZeroGivesOverallZero) {
+  Publish(0, {MakePiece("a", 10, 1)});
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, PieceDone(0), kAllDone, kFinished}));
+}
+
+TEST_F(DownloadWorker, ChunkedPieceWithoutLengthIsComplete) {
+  const Piece piece = MakePiece("a.cab", 100000, 9);
+  Publish(1, {piece});
+  Route chunked;
+  chunked.body = piece.body;
+  chunked.chunked = true;
+  ServePiece("a.cab", chunked);
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, PieceDone(10000), kAllDone, kFinished}));
+  EXPECT_EQ(folder.Read("a.cab"), piece.body);
+}
+
+// --- Transfer failed -------------------------------------------------------
+
+TEST_F(DownloadWorker, CutTransferEndsTheLoopAndKeepsWhatArrived) {
+  const std::vector<Piece> pieces = {MakePiece("a", 1000, 1), MakePiece("b", 200000, 2),
+                                     MakePiece("c", 1000, 3)};
+  Publish(3, pieces);
+  Route cut;
+  cut.body = pieces[1].body;
+  cut.cutAfter = 50000;
+  ServePiece("b", cut);
+
+  const Messages messages = Run();
+  ASSERT_EQ(messages.size(), 5u);
+  EXPECT_EQ(messages[1], PieceDone(3333));
+  const WPARAM error = messages[2].wParam;
+  EXPECT_EQ(messages[2].message, WM_DOWNLOAD_ERROR);
+  EXPECT_EQ(LOWORD(error), 3);
+  EXPECT_TRUE(HIWORD(error) == CURLE_PARTIAL_FILE || HIWORD(error) == CURLE_RECV_ERROR)
+      << HIWORD(error);
+  EXPECT_EQ(messages[3], kAllDone);
+  EXPECT_EQ(messages[4], kFinished);
+  EXPECT_EQ(folder.Read("b"), pieces[1].body.substr(0, 50000));
+  EXPECT_EQ(Requests("c"), 0);
+  EXPECT_FALSE(folder.Exists("c"));
+}
+
+TEST_F(DownloadWorker, HttpErrorIsAFailedTransferNotAPiece) {
+  Publish(2, {MakePiece("a", 10, 1), MakePiece("b", 10, 2)});
+  ServePiece("a", Answer(404, "<html>not here</html>"));
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, ConnectionError(CURLE_HTTP_RETURNED_ERROR), kAllDone,
+                             kFinished}));
+  EXPECT_EQ(folder.Read("a"), "");
+  EXPECT_EQ(Requests("b"), 0);
+}
+
+TEST_F(DownloadWorker, ConnectionRefusedIsReportedWithItsCode) {
+  std::string closed;
+  {
+    test_support::TestHttpServer gone;
+    closed = gone.Url("/pieces/");
+  }
+  ServeManifest(closed + " 1 a;1");
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, ConnectionError(CURLE_COULDNT_CONNECT), kAllDone,
+                             kFinished}));
+}
+
+// A body that arrives whole but is not the listed piece is never counted.
+TEST_F(DownloadWorker, PieceThatFailsItsChecksumIsNotCounted) {
+  const Piece piece = MakePiece("a.exe", 4000, 1);
+  struct Case {
+    const char* what;
+    Route route;
+  } cases[] = {
+      {"garbled byte", [&] {
+         Route route = Answer(200, piece.body);
+         route.body[1234] ^= 0x20;
+         return route;
+       }()},
+      {"redirect page", [&] {
+         Route route = Answer(200, "<html>moved</html>");
+         route.redirectTo = "/elsewhere/a.exe";
+         return route;
+       }()},
+      {"wrong piece", Answer(200, Body(4000, 7))},
+  };
+  for (const Case& c : cases) {
+    CRecordingWindow fresh;
+    engine.m_hWnd = fresh.m_hWnd;
+    engine.m_nDonePieces = 0;
+    Publish(2, {piece, MakePiece("b", 10, 2)});
+    ServePiece("a.exe", c.route);
+    engine.DownloadThread();
+    EXPECT_EQ(fresh.Messages(), (Messages{kRateUnknown, kPackageError, kAllDone, kFinished}))
+        << c.what;
+    EXPECT_EQ(folder.Read("a.exe"), c.route.body) << c.what;  // left for the next start to redo
+  }
+  EXPECT_EQ(Requests("b"), 0);
+}
+
+// --- File error ------------------------------------------------------------
+
+TEST_F(DownloadWorker, UnwritablePieceEndsWithoutTheFinalPair) {
+  Publish(2, {MakePiece("a", 10, 1), MakePiece("b", 10, 2)});
+  g_strTempDir = folder.PathOf("no-such-folder/");
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, {WM_DOWNLOAD_ERROR, 1, 0}}));
+  EXPECT_EQ(Requests("a"), 0);
+}
+
+// --- Stopped ---------------------------------------------------------------
+
+// Repaint requests of the piece check arrive here; the first one closes the
+// window, as a user would while the check runs.
+class StopOnFirstRepaint : public CMessageTarget {
+ public:
+  StopOnFirstRepaint(CRecordingWindow& recorder, HANDLE stop) : m_recorder(recorder), m_stop(stop) {}
+  void Post(UINT message, WPARAM wParam, LPARAM lParam) override {
+    m_recorder.Post(message, wParam, lParam);
+  }
+  void Invalidate(const RECT*, BOOL) override { SetEvent(m_stop); }
+
+ private:
+  CRecordingWindow& m_recorder;
+  HANDLE m_stop;
+};
+
+TEST_F(DownloadWorker, StopDuringTheCheckKeepsWhatWasFound) {
+  const std::vector<Piece> pieces = {MakePiece("a", 10, 1), MakePiece("b", 10, 2)};
+  Publish(2, pieces);
+  folder.Write("a", pieces[0].body);
+  folder.Write("b", pieces[1].body);
+  StopOnFirstRepaint target(window, engine.m_hStopEvent);
+  engine.m_hWnd = RegisterMessageTarget(&target);
+  engine.DownloadThread();
+  UnregisterMessageTarget(engine.m_hWnd);
+  EXPECT_EQ(window.Messages(), (Messages{PieceFound(5000), kRateUnknown, kAllDone, kFinished}));
+  EXPECT_EQ(Requests("b"), 0);
+}
+
+class DownloadWorkerStop : public DownloadWorker {
+ protected:
+  DownloadWorkerStop() { SetProcessClockSource(nullptr); }
+
+  // Runs the worker on its own thread, as the window does, sets the stop
+  // event once `ready` holds, and returns how long the worker took to end.
+  template <typename Ready>
+  double SecondsToStop(Ready ready) {
+    boost::thread worker([this] { engine.DownloadThread(); });
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    while (!ready() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(ready()) << "the transfer never got going";
+    const auto signalled = Clock::now();
+    SetEvent(engine.m_hStopEvent);
+    worker.join();
+    return std::chrono::duration<double>(Clock::now() - signalled).count();
+  }
+  bool PieceProgressSeen() const {
+    for (const PostedMessage& posted : window.Messages()) {
+      if (posted.message == WM_DOWNLOAD_PROGRESS && posted.wParam < 10000) return true;
+    }
+    return false;
+  }
+  void ExpectAbortedThenFinal() const {
+    const Messages messages = window.Messages();
+    ASSERT_GE(messages.size(), 3u);
+    const PostedMessage& error = messages[messages.size() - 3];
+    EXPECT_EQ(error.message, WM_DOWNLOAD_ERROR);
+    EXPECT_EQ(LOWORD(error.wParam), 3);
+    EXPECT_TRUE(HIWORD(error.wParam) == CURLE_WRITE_ERROR ||
+                HIWORD(error.wParam) == CURLE_ABORTED_BY_CALLBACK)
+        << HIWORD(error.wParam);
+    EXPECT_EQ(messages[messages.size() - 2], kAllDone);
+    EXPECT_EQ(messages.back(), kFinished);
+  }
+};
+
+TEST_F(DownloadWorkerStop, StopWhileDataFlowsEndsAtTheNextCallback) {
+  const Piece piece = MakePiece("big.cab", 40 << 20, 5);
+  Publish(1, {piece});
+  Route slow = Answer(200, piece.body);
+  slow.bytesPerSecond = 4 << 20;
+  ServePiece("big.cab", slow);
+  EXPECT_LT(SecondsToStop([this] { return PieceProgressSeen(); }), 1.0);
+  ExpectAbortedThenFinal();
+}
+
+// While the server is silent libcurl still calls the progress function about
+// once a second.
+TEST_F(DownloadWorkerStop, StopWhileTheServerStallsEndsWithinAboutASecond) {
+  const Piece piece = MakePiece("stuck.cab", 100000, 6);
+  Publish(1, {piece});
+  Route stalled = Answer(200, piece.body);
+  stalled.stallAfter = 1000;
+  stalled.stallMs = 60000;
+  ServePiece("stuck.cab", stalled);
+  EXPECT_LT(SecondsToStop([this] { return PieceProgressSeen(); }), 4.0);
+  ExpectAbortedThenFinal();
+}
+
+TEST_F(DownloadWorkerStop, StopDuringAStalledManifestFetchPostsNothing) {
+  Route stalled = Answer(200, "http://h/ 1 a;1");
+  stalled.stallAfter = 4;
+  stalled.stallMs = 60000;
+  server.SetRoute(kManifestPath, stalled);
+  EXPECT_LT(SecondsToStop([this] { return server.RequestCount(kManifestPath) > 0; }), 4.0);
+  EXPECT_TRUE(window.Messages().empty());
+}
+
+}  // namespace
