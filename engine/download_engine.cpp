@@ -1,7 +1,6 @@
 #include "engine/download_engine.h"
 
 #include <curl/curl.h>
-#include <zlib.h>
 
 #include <boost/bind/bind.hpp>
 #include <boost/filesystem/operations.hpp>
@@ -13,6 +12,7 @@
 #include "platform/kernel_event.h"
 #include "platform/message_target.h"
 #include "platform/process_clock.h"
+#include "utility/crc32_fold.h"
 #include "utility/crc32_static.h"
 #include "utility/easy_curl.h"
 #include "utility/fetch_url.h"
@@ -166,7 +166,7 @@ CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& 
 // Returns libcurl's code; a handle that cannot be made counts as a failed
 // initialisation of the transfer.
 int CDownloadEngine::TransferPiece(const std::string& url, std::fstream& file) {
-  m_dwPieceCrc = crc32(0L, Z_NULL, 0);
+  m_dwPieceCrc = 0;
   try {
     kelpa::utility::easy_curl transfer;
     curl_easy_setopt(transfer.handle(), CURLOPT_FAILONERROR, 1L);
@@ -217,7 +217,7 @@ size_t CDownloadEngine::OnCurlWrite(const char* data, size_t size, size_t count,
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
     return kStopTransfer;
   }
-  m_dwPieceCrc = crc32_z(m_dwPieceCrc, reinterpret_cast<const Bytef*>(data), bytes);
+  m_dwPieceCrc = Crc32Update(m_dwPieceCrc, data, bytes);
   return bytes;
 }
 

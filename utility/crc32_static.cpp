@@ -4,11 +4,12 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
+
+#include "utility/crc32_fold.h"
 
 namespace {
 
@@ -30,10 +31,10 @@ class FileDescriptor {
   int m_fd;
 };
 
-// zlib's crc32() keeps its running value complemented; ours is not.
+// Crc32Update continues a finished value, as zlib's crc32() does; ours is
+// the complemented running value.
 DWORD FoldBlock(DWORD running, const char* bytes, std::size_t length) {
-  return ~static_cast<DWORD>(
-      crc32_z(~running & 0xFFFFFFFFUL, reinterpret_cast<const Bytef*>(bytes), length));
+  return ~Crc32Update(~running, bytes, length);
 }
 
 template <typename FoldBytes>
@@ -136,8 +137,8 @@ void CCrc32Static::UpdateCrc(unsigned char byte, DWORD& running) {
 }
 
 // The piece check reads every present piece in full at each start, so the
-// blocks go through zlib's table-free loop; the value is the same as folding
-// byte by byte with UpdateCrc.
+// blocks go through the folded CRC rather than the byte loop; the value is the
+// same as folding byte by byte with UpdateCrc.
 DWORD CCrc32Static::ComputeFileCrcStream(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/scratch_folder.h"
+#include "utility/crc32_fold.h"
 
 namespace {
 
@@ -70,6 +71,23 @@ TEST(Crc32Values, ByteLoopAndZlibAgree) {
   for (std::size_t length : {1u, 7u, 4096u, 100000u}) {
     const std::string bytes = RandomBytes(length, static_cast<unsigned>(length));
     EXPECT_EQ(ByteAtATime(bytes), Zlib(bytes)) << length;
+  }
+}
+
+// Every alignment and every tail length around the 64- and 16-byte folds,
+// in one call and split into two.
+TEST(Crc32Values, FoldedBlocksMatchZlibAtAnyOffsetAndLength) {
+  const std::string bytes = RandomBytes(1200, 77);
+  for (std::size_t offset = 0; offset < 16; ++offset) {
+    for (std::size_t length = 0; offset + length <= 1100; length += 3) {
+      const char* at = bytes.data() + offset;
+      const std::string slice(at, length);
+      const DWORD whole = Crc32Update(0, at, length);
+      ASSERT_EQ(whole, Zlib(slice)) << offset << ' ' << length;
+      const std::size_t split = length / 3;
+      ASSERT_EQ(Crc32Update(Crc32Update(0, at, split), at + split, length - split), whole)
+          << offset << ' ' << length;
+    }
   }
 }
 

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Benchmarks of the download worker and the piece check. Each prints one line
+# with its figures and the ratio to its peer:
+#   - a 512 MiB piece and a package of 2,000 pieces of 16 KiB served by nginx
+#     on loopback, fetched by the worker and by the curl program;
+#   - the piece check over 1 GiB of present pieces against zlib's crc32().
+# Needs about 3 GiB of disk under build-bench/.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+work="$root/build-bench"
+port="${BENCH_PORT:-18490}"
+
+mapfile -t packages < "$root/scripts/build_packages.txt"
+"$root/scripts/install_packages.sh" "${packages[@]}" nginx-light curl
+
+cmake -S "$root" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_UI=OFF \
+  -DVELTRA_BUILD_TESTS=OFF >/dev/null
+cmake --build "$work/build" -j"$(nproc)" --target bench_download bench_check bench_make_package \
+  >/dev/null
+bin="$work/build/bench"
+
+mkdir -p "$work/served/big" "$work/served/small" "$work/served/check" "$work/nginx"
+chmod -R a+rX "$work"
+base="http://127.0.0.1:$port"
+if [ ! -s "$work/served/big/vlt_package.txt" ]; then
+  "$bin/bench_make_package" "$work/served/big" "$base/big/" big 1 $((512 << 20)) \
+    > "$work/served/big/vlt_package.txt"
+  "$bin/bench_make_package" "$work/served/small" "$base/small/" small 2000 16384 \
+    > "$work/served/small/vlt_package.txt"
+  "$bin/bench_make_package" "$work/served/check" "$base/check/" check 64 $((16 << 20)) \
+    > "$work/served/check/vlt_package.txt"
+fi
+
+cat > "$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon on;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  sendfile on;
+  tcp_nopush on;
+  default_type application/octet-stream;
+  client_body_temp_path $work/nginx/body;
+  proxy_temp_path $work/nginx/proxy;
+  fastcgi_temp_path $work/nginx/fastcgi;
+  uwsgi_temp_path $work/nginx/uwsgi;
+  scgi_temp_path $work/nginx/scgi;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/served;
+  }
+}
+CONF
+if curl -s -o /dev/null "$base/"; then
+  echo "port $port is already in use (set BENCH_PORT)" >&2
+  exit 1
+fi
+nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log"
+trap 'kill "$(cat "$work/nginx/nginx.pid")" 2>/dev/null || true' EXIT
+for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
+
+now() { date +%s.%N; }
+fresh() { rm -rf "$1"; mkdir -p "$1"; }
+cat "$work"/served/big/* "$work"/served/small/* > /dev/null
+
+# Best of three runs on each side.
+best_worker() {  # package
+  local best=""
+  for _ in 1 2 3; do
+    fresh "$work/dl"
+    local seconds
+    seconds=$("$bin/bench_download" "$base/$1/vlt_package.txt" "$work/dl/" | cut -d' ' -f1)
+    best=$(echo "$seconds ${best:-$seconds}" | awk '{print ($1 < $2) ? $1 : $2}')
+  done
+  echo "$best"
+}
+best_curl() {  # package
+  local best=""
+  for _ in 1 2 3; do
+    fresh "$work/dl"
+    local start end names
+    names=$(tail -n +3 "$work/served/$1/vlt_package.txt" | cut -d';' -f1)
+    start=$(now)
+    curl -s -o "$work/dl/vlt_package.txt" "$base/$1/vlt_package.txt"
+    for name in $names; do curl -s -o "$work/dl/$name" "$base/$1/$name"; done
+    end=$(now)
+    best=$(echo "$end $start ${best:-999999}" | awk '{d = $1 - $2; print (d < $3) ? d : $3}')
+  done
+  echo "$best"
+}
+report() {  # label bytes worker_seconds curl_seconds
+  awk -v label="$1" -v bytes="$2" -v w="$3" -v c="$4" 'BEGIN {
+    printf "%s: worker %.1f MB/s (%.3f s), curl %.1f MB/s (%.3f s), ratio %.2f\n",
+      label, bytes / w / 1e6, w, bytes / c / 1e6, c, c / w }'
+}
+
+report "piece 512 MiB" $((512 << 20)) "$(best_worker big)" "$(best_curl big)"
+report "package 2000 x 16 KiB" $((2000 * 16384)) "$(best_worker small)" "$(best_curl small)"
+cat "$work"/served/check/* > /dev/null
+"$bin/bench_check" "$work/served/check/" "$work/served/check/vlt_package.txt" 3
+rm -rf "$work/dl"
