@@ -272,7 +272,7 @@ TEST(TestHttpServerTest, ServesOtherConnectionsDuringAStall) {
   TestHttpServer server;
   Route stalled = BodyRoute(BinaryBody(1000));
   stalled.stallAfter = 10;
-  stalled.stallMs = 1000;
+  stalled.stallMs = 400;
   server.SetRoute("/stall", stalled);
   server.SetRoute("/quick", BodyRoute("quick"));
   RawResult slow;
