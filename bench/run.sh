@@ -3,7 +3,8 @@
 # with its figures and the ratio to its peer:
 #   - a 512 MiB piece and a package of 2,000 pieces of 16 KiB served by nginx
 #     on loopback, fetched by the worker and by the curl program;
-#   - the piece check over 1 GiB of present pieces against zlib's crc32().
+#   - the piece check over 1 GiB of present pieces against zlib's crc32();
+#   - how long a close takes to stop a transfer that streams or has stalled.
 # Needs about 3 GiB of disk under build-bench/.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -15,7 +16,7 @@ mapfile -t packages < "$root/scripts/build_packages.txt"
 
 cmake -S "$root" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_UI=OFF \
   -DVELTRA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$work/build" -j"$(nproc)" --target bench_download bench_check bench_make_package \
+cmake --build "$work/build" -j"$(nproc)" --target bench_download bench_check bench_make_package bench_stop \
   >/dev/null
 bin="$work/build/bench"
 
@@ -100,4 +101,6 @@ report "piece 512 MiB" $((512 << 20)) "$(best_worker big)" "$(best_curl big)"
 report "package 2000 x 16 KiB" $((2000 * 16384)) "$(best_worker small)" "$(best_curl small)"
 cat "$work"/served/check/* > /dev/null
 "$bin/bench_check" "$work/served/check/" "$work/served/check/vlt_package.txt" 3
+fresh "$work/dl"
+"$bin/bench_stop" "$base/big/vlt_package.txt" "$work/dl/"
 rm -rf "$work/dl"
