@@ -1,0 +1,40 @@
+// The program: start-up, the dialog, the message loop and the exit code.
+// Everything runs on the first thread, which is the user-interface thread.
+
+#include <curl/curl.h>
+
+#include "platform/app_module.h"
+#include "platform/component_host.h"
+#include "platform/message_loop.h"
+#include "ui/main_dlg.h"
+
+namespace {
+
+int Run(int showCommand) {
+  CMessageLoop theLoop;
+  g_Module.AddMessageLoop(&theLoop);
+  curl_global_init(CURL_GLOBAL_ALL);
+
+  CMainDlg dlgMain;
+  // The loop and libcurl are left as they are: the process ends right away.
+  if (dlgMain.Create(nullptr, 0) == nullptr) return 0;
+  dlgMain.ShowWindow(showCommand);
+
+  const int exitCode = theLoop.Run();
+  g_Module.RemoveMessageLoop();
+  curl_global_cleanup();
+  return exitCode;
+}
+
+}  // namespace
+
+// The command line is not used. An exit code of -1 shows as 255.
+int main() {
+  CoInitialize(nullptr);
+  g_Module.Init(nullptr, nullptr);
+  AtlAxWinInit();
+  const int exitCode = Run(SW_SHOWDEFAULT);
+  g_Module.Term();
+  CoUninitialize();
+  return exitCode;
+}

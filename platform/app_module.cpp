@@ -1,0 +1,56 @@
+#include "platform/app_module.h"
+
+#include <QApplication>
+
+CAppModule g_Module;
+
+namespace {
+
+// Qt keeps references to these for the application's lifetime. The program
+// takes nothing from its command line.
+int g_argumentCount = 1;
+char g_programName[] = "veltra-setup";
+char* g_arguments[] = {g_programName, nullptr};
+
+// The program writes no diagnostics; Qt's own go nowhere either.
+void DiscardQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+}  // namespace
+
+CAppModule::CAppModule() = default;
+
+CAppModule::~CAppModule() = default;
+
+HRESULT CAppModule::Init(void*, HINSTANCE instance) {
+  m_hInstance = instance;
+  m_mainThread = std::this_thread::get_id();
+  qInstallMessageHandler(DiscardQtMessage);
+  if (QApplication::instance() == nullptr) {
+    m_application = std::make_unique<QApplication>(g_argumentCount, g_arguments);
+  }
+  return S_OK;
+}
+
+void CAppModule::Term() {
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_loops.clear();
+  }
+  m_application.reset();
+}
+
+BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_loops.emplace(std::this_thread::get_id(), loop).second ? TRUE : FALSE;
+}
+
+BOOL CAppModule::RemoveMessageLoop() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_loops.erase(std::this_thread::get_id()) > 0 ? TRUE : FALSE;
+}
+
+CMessageLoop* CAppModule::GetMessageLoop(std::thread::id thread) const {
+  std::lock_guard<std::mutex> lock(m_lock);
+  auto found = m_loops.find(thread);
+  return found == m_loops.end() ? nullptr : found->second;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The application module: the Qt application object, the main thread and the
+// message loop of each thread. Init and Term on the main thread; the loop map
+// is locked.
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/ui_types.h"
+
+class CMessageLoop;
+class QApplication;
+
+class CAppModule {
+ public:
+  CAppModule();
+  ~CAppModule();
+  CAppModule(const CAppModule&) = delete;
+  CAppModule& operator=(const CAppModule&) = delete;
+
+  // Makes the Qt application unless one exists already (tests make their own).
+  HRESULT Init(void* objectMap, HINSTANCE instance);
+  void Term();
+
+  BOOL AddMessageLoop(CMessageLoop* loop);
+  BOOL RemoveMessageLoop();
+  CMessageLoop* GetMessageLoop(std::thread::id thread = std::this_thread::get_id()) const;
+
+  HINSTANCE GetResourceInstance() const { return m_hInstance; }
+  std::thread::id m_mainThread;
+
+ private:
+  mutable std::mutex m_lock;
+  std::map<std::thread::id, CMessageLoop*> m_loops;
+  std::unique_ptr<QApplication> m_application;
+  HINSTANCE m_hInstance = nullptr;
+};
+
+extern CAppModule g_Module;

@@ -1,0 +1,47 @@
+#include "platform/component_host.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <cstdlib>
+
+#include "platform/web_view_control.h"
+
+const char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+namespace {
+
+// Qt aborts the whole program when this helper is missing, so look first.
+bool WebEngineHelperPresent() {
+  const QByteArray chosen = qgetenv("QTWEBENGINEPROCESS_PATH");
+  const QString helper =
+      chosen.isEmpty()
+          ? QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) + "/QtWebEngineProcess"
+          : QString::fromLocal8Bit(chosen);
+  const QFileInfo info(helper);
+  return info.isFile() && info.isExecutable();
+}
+
+}  // namespace
+
+HRESULT CoInitialize(void*) {
+  // The engine refuses to start as root unless its sandbox is off.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  // Without a GL driver the engine needs the software scene graph; it costs
+  // nothing where there is one.
+  setenv("QT_QUICK_BACKEND", "software", 0);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  return S_OK;
+}
+
+void CoUninitialize() {}
+
+BOOL AtlAxWinInit() {
+  if (!WebEngineHelperPresent()) return FALSE;
+  RegisterHostedControl(kWebBrowserClassId, [](QWidget* parent, int controlId) {
+    return std::make_unique<CWebViewControl>(parent, controlId);
+  });
+  return TRUE;
+}

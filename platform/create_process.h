@@ -1,0 +1,38 @@
+#pragma once
+// Starting a program, Windows-style, on POSIX. Any thread. The program is the
+// first item of the command line (quoted or up to the first space); the rest
+// of the line is not passed on. A downloaded file has no execute bit, so the
+// owner's is set first; a Windows program (starting with "MZ") is started
+// through `wine` when `wine` is on PATH. The new process gets no arguments,
+// this process's environment and current directory; nobody waits for it.
+
+#include <string>
+
+#include "platform/ui_types.h"
+
+struct SECURITY_ATTRIBUTES;
+
+constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;
+
+struct STARTUPINFOA {
+  DWORD cb;
+  DWORD reserved[16];
+};
+
+struct PROCESS_INFORMATION {
+  HANDLE hProcess;
+  HANDLE hThread;
+  DWORD dwProcessId;
+  DWORD dwThreadId;
+};
+
+// FALSE when nothing was started.
+BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                    SECURITY_ATTRIBUTES* processAttributes, SECURITY_ATTRIBUTES* threadAttributes,
+                    BOOL inheritHandles, DWORD creationFlags, void* environment,
+                    LPCSTR currentDirectory, STARTUPINFOA* startupInfo,
+                    PROCESS_INFORMATION* processInformation);
+
+// The program named by a command line: the text between the leading quotes,
+// or up to the first space.
+std::string ProgramOfCommandLine(const std::string& commandLine);

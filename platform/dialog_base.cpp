@@ -1,0 +1,41 @@
+#include "platform/dialog_base.h"
+
+#include <QFile>
+
+#include "platform/dialog_host.h"
+
+namespace {
+
+std::optional<DialogTemplate> LoadDialogTemplate(int templateId) {
+  QFile file(QStringLiteral(":/dialog/%1").arg(templateId));
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return ParseDialogTemplate(file.readAll().toStdString());
+}
+
+}  // namespace
+
+CDialogBase::CDialogBase() = default;
+
+CDialogBase::~CDialogBase() = default;
+
+void CDialogBase::OnFinalMessage(HWND) {}
+
+HWND CDialogBase::CreateFromTemplate(int templateId, HWND& windowMember, HWND,
+                                     LPARAM initParam) {
+  std::optional<DialogTemplate> dialog = LoadDialogTemplate(templateId);
+  if (!dialog) return nullptr;
+  m_host = std::make_unique<CDialogHost>(this, *dialog);
+  windowMember = m_host->Handle();
+  if (!m_host->CreateControls(*dialog)) {
+    m_host->Destroy();
+    windowMember = nullptr;
+    return nullptr;
+  }
+  CWindowObject* firstControl = m_host->Control(
+      dialog->controls.empty() ? 0 : dialog->controls.front().id);
+  m_host->Dispatch(WM_INITDIALOG,
+                   reinterpret_cast<WPARAM>(firstControl ? firstControl->Handle() : nullptr),
+                   initParam);
+  if (!m_host->IsRegistered()) return nullptr;
+  return windowMember;
+}

@@ -1,0 +1,27 @@
+#include "platform/dialog_keyboard.h"
+
+#include "platform/hosted_control.h"
+#include "platform/user_window.h"
+
+namespace {
+
+bool BelongsToDialog(HWND dialog, HWND window) {
+  if (window == dialog) return true;
+  CWindowObject* object = CWindowObject::FromHandle(window);
+  return object != nullptr && dynamic_cast<CHostedControl*>(object) == nullptr &&
+         object->ControlId() != 0 && GetDlgItem(dialog, object->ControlId()) == window;
+}
+
+}  // namespace
+
+BOOL IsDialogMessageA(HWND dialog, MSG* msg) {
+  if (msg == nullptr || msg->message != WM_KEYDOWN || !BelongsToDialog(dialog, msg->hwnd)) {
+    return FALSE;
+  }
+  int command = 0;
+  if (msg->wParam == VK_RETURN) command = IDOK;
+  if (msg->wParam == VK_ESCAPE) command = IDCANCEL;
+  if (command == 0) return FALSE;
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(command), BN_CLICKED), 0);
+  return TRUE;
+}

@@ -1,0 +1,205 @@
+#include "platform/gdi.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <cstring>
+#include <string>
+
+#include "platform/ansi_text.h"
+#include "platform/dialog_widget.h"
+#include "platform/gdi_objects.h"
+#include "platform/window_object.h"
+
+namespace {
+
+QColor ColorOf(COLORREF color) {
+  return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+COLORREF ColorRefOf(QRgb pixel) { return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)); }
+
+CDialogWidget* DialogWidgetOf(HWND window) {
+  CWindowObject* object = CWindowObject::FromHandle(window);
+  return object ? dynamic_cast<CDialogWidget*>(object->Widget()) : nullptr;
+}
+
+// Copies from a memory context's bitmap onto a window painter or onto another
+// memory context's bitmap.
+void CopyImage(HDC destination, const QRect& target, const QImage& source, const QRect& from) {
+  if (destination->painter != nullptr) {
+    destination->painter->drawImage(target, source, from);
+    return;
+  }
+  if (destination->memory && destination->bitmap != &destination->stockBitmap) {
+    QPainter painter(&destination->bitmap->image);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target, source, from);
+  }
+}
+
+Qt::Alignment AlignmentOf(UINT format) {
+  Qt::Alignment alignment = Qt::AlignLeft;
+  if (format & DT_CENTER) alignment = Qt::AlignHCenter;
+  if (format & DT_RIGHT) alignment = Qt::AlignRight;
+  if (format & DT_SINGLELINE) {
+    if (format & DT_VCENTER) return alignment | Qt::AlignVCenter;
+    if (format & DT_BOTTOM) return alignment | Qt::AlignBottom;
+  }
+  return alignment | Qt::AlignTop;
+}
+
+}  // namespace
+
+CQtBitmap* BitmapFromHandle(HGDIOBJ object) { return dynamic_cast<CQtBitmap*>(object); }
+CQtRegion* RegionFromHandle(HGDIOBJ object) { return dynamic_cast<CQtRegion*>(object); }
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
+  auto* hdc = new DeviceContext;
+  CDialogWidget* widget = DialogWidgetOf(window);
+  QRect area;
+  if (widget != nullptr) {
+    hdc->painter = widget->ActivePainter();
+    area = widget->ActivePaintRect();
+  }
+  if (paint != nullptr) {
+    paint->hdc = hdc;
+    paint->fErase = FALSE;
+    paint->rcPaint = RECT{area.left(), area.top(), area.left() + area.width(),
+                          area.top() + area.height()};
+  }
+  return hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
+  if (paint == nullptr || paint->hdc == nullptr) return FALSE;
+  delete paint->hdc;
+  return TRUE;
+}
+
+HDC CreateCompatibleDC(HDC) {
+  auto* hdc = new DeviceContext;
+  hdc->memory = true;
+  hdc->stockBitmap.image = QImage(1, 1, QImage::Format_RGB32);
+  hdc->stockBitmap.image.fill(Qt::black);
+  hdc->bitmap = &hdc->stockBitmap;
+  return hdc;
+}
+
+BOOL DeleteDC(HDC hdc) {
+  if (hdc == nullptr) return FALSE;
+  delete hdc;
+  return TRUE;
+}
+
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
+  CQtBitmap* bitmap = BitmapFromHandle(object);
+  if (hdc == nullptr || !hdc->memory || bitmap == nullptr) return nullptr;
+  CQtBitmap* previous = hdc->bitmap;
+  hdc->bitmap = bitmap;
+  return previous;
+}
+
+BOOL DeleteObject(HGDIOBJ object) {
+  if (object == nullptr) return FALSE;
+  delete object;
+  return TRUE;
+}
+
+BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
+            int sourceY, DWORD rop) {
+  if (destination == nullptr || source == nullptr || rop != SRCCOPY) return FALSE;
+  if (!source->memory || source->bitmap == nullptr) return FALSE;
+  CopyImage(destination, QRect(x, y, width, height), source->bitmap->image,
+            QRect(sourceX, sourceY, width, height));
+  return TRUE;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+  if (hdc == nullptr || !hdc->memory || hdc->bitmap == nullptr) return CLR_INVALID;
+  const QImage& image = hdc->bitmap->image;
+  if (!image.valid(x, y)) return CLR_INVALID;
+  return ColorRefOf(image.pixel(x, y));
+}
+
+int GetObjectA(HGDIOBJ object, int size, void* buffer) {
+  CQtBitmap* bitmap = BitmapFromHandle(object);
+  if (bitmap == nullptr || buffer == nullptr || size < static_cast<int>(sizeof(BITMAP))) return 0;
+  BITMAP info{};
+  info.bmWidth = bitmap->image.width();
+  info.bmHeight = bitmap->image.height();
+  info.bmWidthBytes = ((info.bmWidth * 24 + 15) / 16) * 2;
+  info.bmPlanes = 1;
+  info.bmBitsPixel = 24;
+  std::memcpy(buffer, &info, sizeof info);
+  return sizeof info;
+}
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom) {
+  auto* region = new CQtRegion;
+  if (right > left && bottom > top) region->region = QRegion(left, top, right - left, bottom - top);
+  return region;
+}
+
+int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode) {
+  CQtRegion* target = RegionFromHandle(destination);
+  CQtRegion* one = RegionFromHandle(first);
+  CQtRegion* two = RegionFromHandle(second);
+  if (target == nullptr || one == nullptr || (mode != RGN_COPY && two == nullptr)) {
+    return REGION_ERROR;
+  }
+  switch (mode) {
+    case RGN_AND: target->region = one->region.intersected(two->region); break;
+    case RGN_OR: target->region = one->region.united(two->region); break;
+    case RGN_XOR: target->region = one->region.xored(two->region); break;
+    case RGN_DIFF: target->region = one->region.subtracted(two->region); break;
+    case RGN_COPY: target->region = one->region; break;
+    default: return REGION_ERROR;
+  }
+  if (target->region.isEmpty()) return NULLREGION;
+  return target->region.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+int SetBkMode(HDC hdc, int mode) {
+  if (hdc == nullptr) return 0;
+  const int previous = hdc->backgroundMode;
+  hdc->backgroundMode = mode;
+  return previous;
+}
+
+COLORREF SetTextColor(HDC hdc, COLORREF color) {
+  if (hdc == nullptr) return CLR_INVALID;
+  const COLORREF previous = hdc->textColor;
+  hdc->textColor = color;
+  return previous;
+}
+
+int DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rect, UINT format) {
+  if (hdc == nullptr || text == nullptr || rect == nullptr || hdc->painter == nullptr) return 0;
+  const size_t bytes = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
+  if (bytes == 0) return 0;
+  const QString shown = QString::fromStdString(AnsiToUtf8(text, bytes));
+  const QRect area(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+  QPainter& painter = *hdc->painter;
+  painter.save();
+  if (!(format & DT_NOCLIP)) painter.setClipRect(area, Qt::IntersectClip);
+  const int flags = static_cast<int>(AlignmentOf(format)) |
+                    ((format & DT_SINGLELINE) ? Qt::TextSingleLine : Qt::TextWordWrap);
+  if (hdc->backgroundMode == OPAQUE) {
+    painter.fillRect(painter.boundingRect(area, flags, shown), ColorOf(hdc->backgroundColor));
+  }
+  painter.setPen(ColorOf(hdc->textColor));
+  QRect drawn;
+  painter.drawText(area, flags, shown, &drawn);
+  painter.restore();
+  return drawn.height();
+}
+
+HBITMAP LoadBitmapA(HINSTANCE, LPCSTR name) {
+  if (!IS_INTRESOURCE(name)) return nullptr;
+  const auto id = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(name));
+  QImage image(QStringLiteral(":/bitmap/%1").arg(id));
+  if (image.isNull()) return nullptr;
+  auto* bitmap = new CQtBitmap;
+  bitmap->image = image.convertToFormat(QImage::Format_RGB32);
+  return bitmap;
+}

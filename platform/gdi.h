@@ -1,0 +1,34 @@
+#pragma once
+// GDI on QPainter, QImage and QRegion: device contexts, bitmaps, regions and
+// text. User-interface thread only. Paint device contexts draw only between
+// BeginPaint and EndPaint inside a repaint of the window; outside one,
+// BeginPaint hands out a context that can only make compatible ones.
+
+#include "platform/ui_types.h"
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+
+// A memory context holding a 1 x 1 bitmap until another is selected.
+HDC CreateCompatibleDC(HDC hdc);
+BOOL DeleteDC(HDC hdc);
+// Returns the object that was selected before, or null for a null object.
+HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
+BOOL DeleteObject(HGDIOBJ object);
+
+BOOL BitBlt(HDC destination, int x, int y, int width, int height, HDC source, int sourceX,
+            int sourceY, DWORD rop);
+COLORREF GetPixel(HDC hdc, int x, int y);
+// Fills a BITMAP for a bitmap; returns the bytes written, 0 for anything else.
+int GetObjectA(HGDIOBJ object, int size, void* buffer);
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode);
+
+int SetBkMode(HDC hdc, int mode);
+COLORREF SetTextColor(HDC hdc, COLORREF color);
+// The text is Windows-1254; a length of -1 means up to the terminating zero.
+int DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rect, UINT format);
+
+// Bitmaps are the program's embedded resources ":/bitmap/ID".
+HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);

@@ -1,0 +1,30 @@
+#pragma once
+// What stands behind the GDI handles. Platform layer only.
+
+#include <QImage>
+#include <QRegion>
+
+#include "platform/ui_types.h"
+
+class QPainter;
+
+struct CQtBitmap final : GdiBitmap {
+  QImage image;
+};
+
+struct CQtRegion final : GdiRegion {
+  QRegion region;
+};
+
+struct DeviceContext {
+  QPainter* painter = nullptr;      // a paint context on a window, or null
+  CQtBitmap* bitmap = nullptr;      // selected bitmap of a memory context
+  CQtBitmap stockBitmap;            // what a memory context starts with
+  bool memory = false;
+  int backgroundMode = OPAQUE;
+  COLORREF textColor = RGB(0, 0, 0);
+  COLORREF backgroundColor = RGB(255, 255, 255);
+};
+
+CQtBitmap* BitmapFromHandle(HGDIOBJ object);
+CQtRegion* RegionFromHandle(HGDIOBJ object);

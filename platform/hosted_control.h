@@ -1,0 +1,27 @@
+#pragma once
+// Hosted components of dialog templates, made by class identifier. A program
+// that registers no maker for a class gets a blank host that offers no
+// interface. Platform layer only; user-interface thread only.
+
+#include <QRect>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/web_browser.h"
+#include "platform/window_object.h"
+
+class CHostedControl : public CWindowObject {
+ public:
+  CHostedControl(QWidget* widget, int controlId) : CWindowObject(widget, controlId) {}
+  virtual IWebBrowser2* Browser() { return nullptr; }
+};
+
+using HostedControlMaker =
+    std::function<std::unique_ptr<CHostedControl>(QWidget* parent, int controlId)>;
+
+void RegisterHostedControl(const std::string& classId, HostedControlMaker maker);
+
+// Null when the registered maker fails.
+std::unique_ptr<CWindowObject> CreateHostedControl(const std::string& classId, QWidget* parent,
+                                                   int controlId, const QRect& rect);

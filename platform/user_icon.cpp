@@ -1,0 +1,31 @@
+#include "platform/user_icon.h"
+
+#include <QImage>
+
+#include "platform/user_objects.h"
+
+HICON LoadImageA(HINSTANCE, LPCSTR name, UINT type, int width, int height, UINT) {
+  if (type != IMAGE_ICON || !IS_INTRESOURCE(name)) return nullptr;
+  const auto id = static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(name));
+  QImage image(QStringLiteral(":/icon/%1").arg(id));
+  if (image.isNull()) return nullptr;
+  if (width <= 0) width = image.width();
+  if (height <= 0) height = image.height();
+  auto* icon = new IconObject;
+  icon->pixmap = QPixmap::fromImage(
+      image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  return icon;
+}
+
+int GetSystemMetrics(int index) {
+  switch (index) {
+    case SM_CXICON:
+    case SM_CYICON:
+      return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+      return 16;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,130 @@
+#include <curl/curl.h>
+
+#include <boost/bind/bind.hpp>
+
+#include "engine/download_globals.h"
+#include "engine/download_messages.h"
+#include "platform/app_module.h"
+#include "platform/dialog_keyboard.h"
+#include "platform/kernel_event.h"
+#include "platform/message_target.h"
+#include "platform/user_icon.h"
+#include "ui/download_folder.h"
+#include "ui/main_dlg.h"
+#include "ui/ui_texts.h"
+
+CMainDlg::CMainDlg() = default;
+
+// The stop event is left open: it lives until the process ends.
+CMainDlg::~CMainDlg() = default;
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+  m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  m_nLastProgressTick = 0;
+  m_nLastRateTick = 0;
+  m_nTotalPieces = 0;
+  m_nDonePieces = 0;
+  m_nPieceSize = 0;
+  m_dLastProgressBytes = 0.0;
+  m_dLastRateBytes = 0.0;
+
+  // Centred for the template's size; the skin then keeps the top-left corner.
+  CenterWindow();
+  SetWindowLongA(m_hWnd, GWL_STYLE, static_cast<LONG>(WS_POPUP | WS_MINIMIZEBOX));
+  SetWindowLongA(m_hWnd, GWL_EXSTYLE, 0);
+  g_strTempDir = PrepareDownloadFolder();
+  LoadSkin();
+
+  SetUpProgressBars();
+  PlacePromoBrowser();
+  SetIcons();
+  SetWindowTextA(m_hWnd, g_szWindowTitle);
+  RegisterWithMessageLoop();
+  StartWorker();
+  return TRUE;
+}
+
+void CMainDlg::LoadSkin() {
+  const HINSTANCE resources = g_Module.GetResourceInstance();
+  m_bmpBackground.LoadBitmap(resources, 203);
+  ShapeWindowToBitmap(m_bmpBackground);
+  m_bmpMinimizeHover.LoadBitmap(resources, 207);
+  m_bmpCloseHover.LoadBitmap(resources, 206);
+  m_bmpStartButton.LoadBitmap(resources, 208);
+  m_bmpStartButtonHover.LoadBitmap(resources, 210);
+  m_bHoverClose = FALSE;
+  m_bHoverMinimize = FALSE;
+  m_bDownloadFinished = FALSE;
+  m_bHoverStart = FALSE;
+  m_bPressedClose = FALSE;
+  m_bPressedMinimize = FALSE;
+  m_bPressedStart = FALSE;
+}
+
+void CMainDlg::SetUpProgressBars() {
+  m_progressPiece.Attach(GetDlgItem(kPieceBarId));
+  m_progressTotal.Attach(GetDlgItem(kTotalBarId));
+  m_progressPiece.SetRange(0, kProgressScale);
+  m_progressTotal.SetRange(0, kProgressScale);
+}
+
+void CMainDlg::SetIcons() {
+  const HINSTANCE resources = g_Module.GetResourceInstance();
+  HICON big = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON,
+                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  HICON small = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON,
+                           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                           LR_DEFAULTCOLOR);
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+}
+
+void CMainDlg::RegisterWithMessageLoop() {
+  if (CMessageLoop* loop = g_Module.GetMessageLoop()) {
+    loop->AddMessageFilter(this);
+    loop->AddIdleHandler(this);
+  }
+}
+
+void CMainDlg::UnregisterFromMessageLoop() {
+  if (CMessageLoop* loop = g_Module.GetMessageLoop()) {
+    loop->RemoveMessageFilter(this);
+    loop->RemoveIdleHandler(this);
+  }
+}
+
+// A worker that cannot be started is reported like a transfer that could not
+// be set up, so the user sees a box and the program ends with -1.
+void CMainDlg::StartWorker() {
+  try {
+    boost::thread worker(boost::bind(&CMainDlg::DownloadThread, this));
+    m_thread = std::move(worker);
+  } catch (const boost::thread_resource_error&) {
+    PostMessageA(m_hWnd, WM_DOWNLOAD_ERROR, MakeConnectionError(CURLE_FAILED_INIT), 0);
+  }
+}
+
+void CMainDlg::StopWorker() {
+  SetEvent(m_hStopEvent);
+  if (m_thread.joinable()) m_thread.join();
+}
+
+void CMainDlg::CloseDialog(int exitCode) {
+  StopWorker();
+  DestroyWindow();
+  PostQuitMessage(exitCode);
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+  StopWorker();
+  UnregisterFromMessageLoop();
+  return 0;
+}
+
+// Enter, Escape and the window manager's close request all land here; only
+// the dialog's own buttons close it.
+LRESULT CMainDlg::OnCloseCmd(WORD, WORD, HWND, BOOL&) { return 0; }
+
+BOOL CMainDlg::PreTranslateMessage(MSG* msg) { return IsDialogMessageA(m_hWnd, msg); }
+
+BOOL CMainDlg::OnIdle() { return FALSE; }
