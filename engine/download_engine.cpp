@@ -26,6 +26,7 @@ constexpr double kProgressInterval = 0.1;
 constexpr double kRateInterval = 2.4;
 constexpr double kBytesPerKilobyte = 1024.0;
 constexpr size_t kStopTransfer = static_cast<size_t>(-1);
+constexpr long kReceiveBlock = 100 * 1024;
 
 // "Önceden indirilmiş parçalar kontrol ediliyor" in Windows-1254.
 const char kCheckingText[] = "\xD6nceden indirilmi\xFE par\xE7" "alar kontrol ediliyor";
@@ -170,6 +171,9 @@ int CDownloadEngine::TransferPiece(const std::string& url, std::fstream& file) {
   try {
     kelpa::utility::easy_curl transfer;
     curl_easy_setopt(transfer.handle(), CURLOPT_FAILONERROR, 1L);
+    // libcurl's default 16 KiB blocks cost about a fifth of the throughput on a
+    // fast link; the curl program itself reads 100 KiB at a time.
+    curl_easy_setopt(transfer.handle(), CURLOPT_BUFFERSIZE, kReceiveBlock);
     transfer.write_function =
         boost::bind(&CDownloadEngine::OnCurlWrite, this, ph::_1, ph::_2, ph::_3, ph::_4);
     transfer.progress_function =
