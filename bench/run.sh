@@ -71,39 +71,34 @@ now() { date +%s.%N; }
 fresh() { rm -rf "$1"; mkdir -p "$1"; }
 cat "$work"/served/big/* "$work"/served/small/* > /dev/null
 
-# Best of five runs on each side: this machine's timings vary from run to run.
-best_worker() {  # package
-  local best=""
-  for _ in 1 2 3 4 5; do
-    fresh "$dl"
-    local seconds
-    seconds=$("$bin/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1)
-    best=$(echo "$seconds ${best:-$seconds}" | awk '{print ($1 < $2) ? $1 : $2}')
-  done
-  echo "$best"
+worker_once() {  # package
+  fresh "$dl"
+  "$bin/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1
 }
-best_curl() {  # package
-  local best=""
-  for _ in 1 2 3 4 5; do
-    fresh "$dl"
-    local start end names
-    names=$(tail -n +3 "$work/served/$1/vlt_package.txt" | cut -d';' -f1)
-    start=$(now)
-    curl -s -o "$dl/vlt_package.txt" "$base/$1/vlt_package.txt"
-    for name in $names; do curl -s -o "$dl/$name" "$base/$1/$name"; done
-    end=$(now)
-    best=$(echo "$end $start ${best:-999999}" | awk '{d = $1 - $2; print (d < $3) ? d : $3}')
-  done
-  echo "$best"
+curl_once() {  # package
+  fresh "$dl"
+  local start names
+  names=$(tail -n +3 "$work/served/$1/vlt_package.txt" | cut -d';' -f1)
+  start=$(now)
+  curl -s -o "$dl/vlt_package.txt" "$base/$1/vlt_package.txt"
+  for name in $names; do curl -s -o "$dl/$name" "$base/$1/$name"; done
+  echo "$(now) $start" | awk '{print $1 - $2}'
 }
-report() {  # label bytes worker_seconds curl_seconds
-  awk -v label="$1" -v bytes="$2" -v w="$3" -v c="$4" 'BEGIN {
-    printf "%s: worker %.1f MB/s (%.3f s), curl %.1f MB/s (%.3f s), ratio %.2f\n",
-      label, bytes / w / 1e6, w, bytes / c / 1e6, c, c / w }'
+# This machine's timings vary widely from run to run, so the two sides take
+# turns, round after round, and each keeps its best.
+compare() {  # label bytes package rounds
+  local worker=999999 curl=999999
+  for _ in $(seq "$4"); do
+    worker=$(echo "$(worker_once "$3") $worker" | awk '{print ($1 < $2) ? $1 : $2}')
+    curl=$(echo "$(curl_once "$3") $curl" | awk '{print ($1 < $2) ? $1 : $2}')
+  done
+  awk -v label="$1" -v bytes="$2" -v w="$worker" -v c="$curl" -v rounds="$4" 'BEGIN {
+    printf "%s: worker %.1f MB/s (%.3f s), curl %.1f MB/s (%.3f s), ratio %.2f (best of %d)\n",
+      label, bytes / w / 1e6, w, bytes / c / 1e6, c, c / w, rounds }'
 }
 
-report "piece 512 MiB" $((512 << 20)) "$(best_worker big)" "$(best_curl big)"
-report "package 2000 x 16 KiB" $((2000 * 16384)) "$(best_worker small)" "$(best_curl small)"
+compare "piece 512 MiB" $((512 << 20)) big 9
+compare "package 2000 x 16 KiB" $((2000 * 16384)) small 3
 cat "$work"/served/check/* > /dev/null
 "$bin/bench_check" "$work/served/check/" "$work/served/check/vlt_package.txt" 3
 fresh "$dl"
