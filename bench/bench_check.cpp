@@ -11,10 +11,8 @@
 #include <iostream>
 #include <sstream>
 
-#include "engine/download_engine.h"
 #include "engine/package_manifest.h"
-#include "platform/kernel_event.h"
-#include "platform/recording_window.h"
+#include "tests/support/recorded_engine.h"
 
 namespace {
 
@@ -55,10 +53,7 @@ int main(int argc, char** argv) {
   if (!plan) return 1;
   const int rounds = std::atoi(argv[3]);
 
-  CRecordingWindow window;
-  CDownloadEngine engine;
-  engine.m_hWnd = window.m_hWnd;
-  engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  test_support::RecordedEngine run;
 
   double bestCheck = 1e9;
   double bestZlib = 1e9;
@@ -66,7 +61,7 @@ int main(int argc, char** argv) {
   for (int round = 0; round < rounds; ++round) {
     std::list<PieceEntry> entries = plan->entries;
     auto start = std::chrono::steady_clock::now();
-    engine.CheckExistingPieces(folder.c_str(), entries);
+    run.engine.CheckExistingPieces(folder.c_str(), entries);
     bestCheck = std::min(bestCheck, Seconds(start));
     for (const PieceEntry& entry : entries) {
       if (!entry.complete) {
@@ -80,7 +75,9 @@ int main(int argc, char** argv) {
     bestZlib = std::min(bestZlib, Seconds(start));
   }
   const double gib = static_cast<double>(bytes) / 1e9;
-  std::printf("check %zu files %.2f GB: CheckExistingPieces %.2f GB/s, zlib crc32() %.2f GB/s, ratio %.2f\n",
-              plan->entries.size(), gib, gib / bestCheck, gib / bestZlib, bestZlib / bestCheck);
+  std::printf(
+      "check %zu files %.2f GB: CheckExistingPieces %.2f GB/s, zlib crc32() %.2f GB/s, ratio "
+      "%.2f\n",
+      plan->entries.size(), gib, gib / bestCheck, gib / bestZlib, bestZlib / bestCheck);
   return 0;
 }

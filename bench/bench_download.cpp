@@ -9,18 +9,16 @@
 #include <cstdio>
 #include <iostream>
 
-#include "engine/download_engine.h"
 #include "engine/download_globals.h"
-#include "engine/download_messages.h"
-#include "platform/kernel_event.h"
-#include "platform/recording_window.h"
+#include "tests/support/recorded_engine.h"
 
 namespace {
 
 std::uintmax_t BytesIn(const std::string& folder) {
   std::uintmax_t total = 0;
   for (const auto& entry : boost::filesystem::directory_iterator(folder)) {
-    if (boost::filesystem::is_regular_file(entry.status())) total += boost::filesystem::file_size(entry);
+    if (boost::filesystem::is_regular_file(entry.status()))
+      total += boost::filesystem::file_size(entry);
   }
   return total;
 }
@@ -36,17 +34,14 @@ int main(int argc, char** argv) {
   g_szManifestUrl = argv[1];
   g_strTempDir = argv[2];
 
-  CRecordingWindow window;
-  CDownloadEngine engine;
-  engine.m_hWnd = window.m_hWnd;
-  engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  test_support::RecordedEngine run;
   const auto start = std::chrono::steady_clock::now();
-  engine.DownloadThread();
+  run.engine.DownloadThread();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   bool finished = false;
-  for (const PostedMessage& posted : window.Messages()) {
+  for (const PostedMessage& posted : run.window.Messages()) {
     if (posted.message == WM_DOWNLOAD_ERROR) {
       std::cerr << "download failed: error 0x" << std::hex << posted.wParam << "\n";
       return 1;

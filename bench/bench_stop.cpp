@@ -10,19 +10,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <boost/thread/thread.hpp>
 #include <atomic>
+#include <boost/thread/thread.hpp>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <thread>
 
-#include "engine/download_engine.h"
 #include "engine/download_globals.h"
-#include "engine/download_messages.h"
-#include "platform/kernel_event.h"
-#include "platform/recording_window.h"
+#include "tests/support/recorded_engine.h"
 
 namespace {
 
@@ -67,7 +64,8 @@ class SilentServer {
                          "\r\nConnection: close\r\n\r\n" + body);
         close(client);
       } else {
-        Send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'x'));
+        Send(client,
+             "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'x'));
         while (!m_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         close(client);
       }
@@ -83,30 +81,20 @@ class SilentServer {
   std::thread m_thread;
 };
 
-bool PieceUnderWay(const CRecordingWindow& window) {
-  for (const PostedMessage& posted : window.Messages()) {
-    if (posted.message == WM_DOWNLOAD_PROGRESS && posted.wParam < 10000) return true;
-  }
-  return false;
-}
-
 // Milliseconds from the stop signal to the end of the worker, or -1 when the
 // piece never started.
 double StopDelay(const std::string& manifestUrl, std::chrono::milliseconds settle) {
   g_szManifestUrl = manifestUrl.c_str();
-  CRecordingWindow window;
-  CDownloadEngine engine;
-  engine.m_hWnd = window.m_hWnd;
-  engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  boost::thread worker([&engine] { engine.DownloadThread(); });
+  test_support::RecordedEngine run;
+  boost::thread worker([&run] { run.engine.DownloadThread(); });
   const auto deadline = Clock::now() + std::chrono::seconds(20);
-  while (!PieceUnderWay(window) && Clock::now() < deadline) {
+  while (!run.PieceUnderWay() && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  const bool started = PieceUnderWay(window);
+  const bool started = run.PieceUnderWay();
   std::this_thread::sleep_for(settle);
   const auto signalled = Clock::now();
-  SetEvent(engine.m_hStopEvent);
+  SetEvent(run.engine.m_hStopEvent);
   worker.join();
   const double delay = std::chrono::duration<double, std::milli>(Clock::now() - signalled).count();
   return started ? delay : -1;

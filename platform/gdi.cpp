@@ -19,8 +19,7 @@ QColor ColorOf(COLORREF color) {
 COLORREF ColorRefOf(QRgb pixel) { return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)); }
 
 CDialogWidget* DialogWidgetOf(HWND window) {
-  CWindowObject* object = CWindowObject::FromHandle(window);
-  return object ? dynamic_cast<CDialogWidget*>(object->Widget()) : nullptr;
+  return dynamic_cast<CDialogWidget*>(CWindowObject::WidgetFromHandle(window));
 }
 
 // Copies from a memory context's bitmap onto a window painter or onto another
@@ -37,15 +36,11 @@ void CopyImage(HDC destination, const QRect& target, const QImage& source, const
   }
 }
 
-Qt::Alignment AlignmentOf(UINT format) {
-  Qt::Alignment alignment = Qt::AlignLeft;
-  if (format & DT_CENTER) alignment = Qt::AlignHCenter;
-  if (format & DT_RIGHT) alignment = Qt::AlignRight;
-  if (format & DT_SINGLELINE) {
-    if (format & DT_VCENTER) return alignment | Qt::AlignVCenter;
-    if (format & DT_BOTTOM) return alignment | Qt::AlignBottom;
-  }
-  return alignment | Qt::AlignTop;
+// Text is always left-aligned; only a single line can be centred vertically.
+int TextFlagsOf(UINT format) {
+  if (!(format & DT_SINGLELINE)) return Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+  const int vertical = (format & DT_VCENTER) ? Qt::AlignVCenter : Qt::AlignTop;
+  return Qt::AlignLeft | vertical | Qt::TextSingleLine;
 }
 
 }  // namespace
@@ -144,17 +139,9 @@ int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode) {
   CQtRegion* target = RegionFromHandle(destination);
   CQtRegion* one = RegionFromHandle(first);
   CQtRegion* two = RegionFromHandle(second);
-  if (target == nullptr || one == nullptr || (mode != RGN_COPY && two == nullptr)) {
-    return REGION_ERROR;
-  }
-  switch (mode) {
-    case RGN_AND: target->region = one->region.intersected(two->region); break;
-    case RGN_OR: target->region = one->region.united(two->region); break;
-    case RGN_XOR: target->region = one->region.xored(two->region); break;
-    case RGN_DIFF: target->region = one->region.subtracted(two->region); break;
-    case RGN_COPY: target->region = one->region; break;
-    default: return REGION_ERROR;
-  }
+  // Union is the only combination the window shape needs.
+  if (target == nullptr || one == nullptr || two == nullptr || mode != RGN_OR) return REGION_ERROR;
+  target->region = one->region.united(two->region);
   if (target->region.isEmpty()) return NULLREGION;
   return target->region.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
@@ -181,12 +168,8 @@ int DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rect, UINT format) {
   const QRect area(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
   QPainter& painter = *hdc->painter;
   painter.save();
-  if (!(format & DT_NOCLIP)) painter.setClipRect(area, Qt::IntersectClip);
-  const int flags = static_cast<int>(AlignmentOf(format)) |
-                    ((format & DT_SINGLELINE) ? Qt::TextSingleLine : Qt::TextWordWrap);
-  if (hdc->backgroundMode == OPAQUE) {
-    painter.fillRect(painter.boundingRect(area, flags, shown), ColorOf(hdc->backgroundColor));
-  }
+  painter.setClipRect(area, Qt::IntersectClip);
+  const int flags = TextFlagsOf(format);
   painter.setPen(ColorOf(hdc->textColor));
   QRect drawn;
   painter.drawText(area, flags, shown, &drawn);

@@ -21,9 +21,8 @@ struct DeviceContext {
   CQtBitmap* bitmap = nullptr;      // selected bitmap of a memory context
   CQtBitmap stockBitmap;            // what a memory context starts with
   bool memory = false;
-  int backgroundMode = OPAQUE;
+  int backgroundMode = OPAQUE;      // text is drawn without a background in any mode
   COLORREF textColor = RGB(0, 0, 0);
-  COLORREF backgroundColor = RGB(255, 255, 255);
 };
 
 CQtBitmap* BitmapFromHandle(HGDIOBJ object);

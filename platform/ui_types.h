@@ -12,7 +12,6 @@ using LPCSTR = const char*;
 using LPSTR = char*;
 
 constexpr HRESULT S_OK = 0;
-constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
 
@@ -67,21 +66,16 @@ struct BITMAP {
 
 // Messages.
 constexpr UINT WM_DESTROY = 0x0002;
-constexpr UINT WM_SETTEXT = 0x000C;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_SETICON = 0x0080;
-constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
-constexpr UINT WM_TIMER = 0x0113;
-constexpr UINT WM_SYSTIMER = 0x0118;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
-constexpr UINT WM_QUIT = 0x0012;
 
 // Progress bar control messages (sent to the control, never to the dialog).
 constexpr UINT PBM_SETRANGE = WM_USER + 1;
@@ -104,14 +98,8 @@ constexpr int VK_ESCAPE = 0x1B;
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr DWORD WS_POPUP = 0x80000000;
-constexpr DWORD WS_CHILD = 0x40000000;
-constexpr DWORD WS_MINIMIZE = 0x20000000;
 constexpr DWORD WS_VISIBLE = 0x10000000;
-constexpr DWORD WS_BORDER = 0x00800000;
-constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
-constexpr DWORD DS_SETFONT = 0x00000040;
-constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
 
 // Show commands.
 constexpr int SW_HIDE = 0;
@@ -128,18 +116,13 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
-constexpr UINT SWP_NOACTIVATE = 0x0010;
 
 // Message boxes.
 constexpr UINT MB_OK = 0x00000000;
 
 // GDI.
 constexpr DWORD SRCCOPY = 0x00CC0020;
-constexpr int RGN_AND = 1;
 constexpr int RGN_OR = 2;
-constexpr int RGN_XOR = 3;
-constexpr int RGN_DIFF = 4;
-constexpr int RGN_COPY = 5;
 constexpr int REGION_ERROR = 0;
 constexpr int NULLREGION = 1;
 constexpr int SIMPLEREGION = 2;
@@ -148,16 +131,10 @@ constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
-constexpr UINT DT_LEFT = 0x00000000;
-constexpr UINT DT_CENTER = 0x00000001;
-constexpr UINT DT_RIGHT = 0x00000002;
 constexpr UINT DT_VCENTER = 0x00000004;
-constexpr UINT DT_BOTTOM = 0x00000008;
 constexpr UINT DT_SINGLELINE = 0x00000020;
-constexpr UINT DT_NOCLIP = 0x00000100;
 
 // Resources, icons and cursors.
-constexpr UINT IMAGE_BITMAP = 0;
 constexpr UINT IMAGE_ICON = 1;
 constexpr UINT LR_DEFAULTCOLOR = 0x0000;
 constexpr int SM_CXICON = 11;

@@ -10,11 +10,6 @@
 
 namespace {
 
-QWidget* WidgetOf(HWND window) {
-  CWindowObject* object = CWindowObject::FromHandle(window);
-  return object ? object->Widget() : nullptr;
-}
-
 // Pushes a span back inside [low, high): first off the far edge, then off the
 // near one, so a window larger than the area keeps its top-left corner in it.
 int KeepInside(int start, int length, int low, int high) {
@@ -31,7 +26,7 @@ QScreen* NearestScreen(const QWidget* widget) {
 }  // namespace
 
 BOOL ShowWindow(HWND window, int command) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr) return FALSE;
   const BOOL wasVisible = widget->isVisible() ? TRUE : FALSE;
   switch (command) {
@@ -57,7 +52,7 @@ BOOL DestroyWindow(HWND window) {
 }
 
 BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr) return FALSE;
   if (!(flags & SWP_NOMOVE)) widget->move(x, y);
   if (!(flags & SWP_NOSIZE)) widget->resize(width, height);
@@ -66,11 +61,10 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
 }
 
 BOOL GetWindowRect(HWND window, RECT* rect) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr || rect == nullptr) return FALSE;
   const QPoint origin = widget->isWindow() ? widget->pos() : widget->mapToGlobal(QPoint(0, 0));
-  *rect = RECT{origin.x(), origin.y(), origin.x() + widget->width(),
-               origin.y() + widget->height()};
+  *rect = RECT{origin.x(), origin.y(), origin.x() + widget->width(), origin.y() + widget->height()};
   return TRUE;
 }
 
@@ -95,9 +89,10 @@ LONG GetWindowLongA(HWND window, int index) {
 }
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr || text == nullptr) return FALSE;
-  widget->setWindowTitle(QString::fromStdString(AnsiToUtf8(text, std::char_traits<char>::length(text))));
+  widget->setWindowTitle(
+      QString::fromStdString(AnsiToUtf8(text, std::char_traits<char>::length(text))));
   return TRUE;
 }
 
@@ -113,7 +108,7 @@ HWND GetDlgItem(HWND dialog, int id) {
 }
 
 int SetWindowRgn(HWND window, HRGN region, BOOL redraw) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr) return 0;
   CQtRegion* shape = RegionFromHandle(region);
   if (shape == nullptr) {
@@ -127,7 +122,7 @@ int SetWindowRgn(HWND window, HRGN region, BOOL redraw) {
 }
 
 BOOL CenterWindow(HWND window) {
-  QWidget* widget = WidgetOf(window);
+  QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr || !widget->isWindow()) return FALSE;
   const QRect area = NearestScreen(widget)->availableGeometry();
   const QSize size = widget->size();

@@ -54,6 +54,11 @@ CWindowObject* CWindowObject::FromHandle(HWND window) {
   return found == Windows().end() ? nullptr : found->second;
 }
 
+QWidget* CWindowObject::WidgetFromHandle(HWND window) {
+  CWindowObject* object = FromHandle(window);
+  return object ? object->Widget() : nullptr;
+}
+
 CWindowObject* CWindowObject::FromWidget(const QWidget* widget) {
   for (; widget != nullptr; widget = widget->parentWidget()) {
     for (const auto& entry : Windows()) {

@@ -21,6 +21,8 @@ class CWindowObject : public CMessageTarget {
 
   // The object registered for a handle, or null; user-interface thread only.
   static CWindowObject* FromHandle(HWND window);
+  // Its widget, or null.
+  static QWidget* WidgetFromHandle(HWND window);
   // The object whose widget is the given one or its nearest registered
   // ancestor, or null.
   static CWindowObject* FromWidget(const QWidget* widget);

@@ -301,18 +301,24 @@ start_xvfb() {
   die "Xvfb did not start on :$n (see $DEMO/xvfb.log)"
 }
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-  local seconds=$1; shift
-  local deadline=$((SECONDS + seconds))
+# True once "$@" holds; false after $1 seconds.
+poll_until() {
+  local deadline=$((SECONDS + $1)); shift
   until "$@"; do
     [ "$SECONDS" -lt "$deadline" ] || return 1
-    program_running || return 1
-    sleep 0.5
+    sleep 0.2
   done
 }
 
+# As poll_until, but also gives up as soon as the program has ended.
+wait_for() {
+  local seconds=$1; shift
+  poll_until "$seconds" holds_or_program_ended "$@" && "$@"
+}
+holds_or_program_ended() { "$@" || program_ended; }
+
 program_running() { kill -0 "$program_pid" 2>/dev/null; }
+program_ended() { ! program_running; }
 
 window_id() { xdotool search --name "$WINDOW_TITLE" 2>/dev/null | head -n 1; }
 window_shown() { [ -n "$(window_id)" ]; }
@@ -353,11 +359,7 @@ click_start() {
 
 # Waits for the program to end and sets program_status; gives up after $1 seconds.
 wait_program_end() {
-  local deadline=$((SECONDS + $1))
-  while program_running; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
+  poll_until "$1" program_ended || return 1
   program_status=0
   wait "$program_pid" || program_status=$?
   program_pid=""
@@ -379,20 +381,12 @@ run_headless() {
   shot finished
   click_start
   wait_program_end 30 || { shot failure; die "the program did not end after the start button"; }
-  wait_for_marker 10 || die "the installer was not started (no $MARKER)"
+  poll_until 10 marker_written || die "the installer was not started (no $MARKER)"
   sleep 1
   shot installer
   [ "$program_status" -eq 0 ] || die "the program ended with exit code $program_status"
   echo "program exit code: 0; installer marker: $MARKER"
   echo "screenshots are in $SHOTS/"
-}
-
-wait_for_marker() {
-  local deadline=$((SECONDS + $1))
-  until marker_written; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.2
-  done
 }
 
 run_on_display() {

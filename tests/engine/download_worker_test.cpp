@@ -16,6 +16,7 @@
 #include "platform/process_clock.h"
 #include "platform/recording_window.h"
 #include "tests/support/posted_message_printer.h"
+#include "tests/support/recorded_engine.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
 
@@ -76,8 +77,6 @@ class DownloadWorker : public ::testing::Test {
     g_szManifestUrl = m_manifestUrl.c_str();
     g_strTempDir = folder.Folder();
     g_strInstallerPath.clear();
-    engine.m_hWnd = window.m_hWnd;
-    engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     SetProcessClockSource(&FrozenClock);
   }
   ~DownloadWorker() override { SetProcessClockSource(nullptr); }
@@ -107,11 +106,20 @@ class DownloadWorker : public ::testing::Test {
     engine.DownloadThread();
     return window.Messages();
   }
+  // For tables of cases: each run reports to a window of its own.
+  Messages RunAgain() {
+    CRecordingWindow fresh;
+    engine.m_hWnd = fresh.m_hWnd;
+    engine.m_nDonePieces = 0;
+    engine.DownloadThread();
+    return fresh.Messages();
+  }
 
   test_support::TestHttpServer server;
   test_support::ScratchFolder folder;
-  CRecordingWindow window;
-  CDownloadEngine engine;
+  test_support::RecordedEngine run;
+  CRecordingWindow& window = run.window;
+  CDownloadEngine& engine = run.engine;
 
  private:
   std::string m_manifestUrl;
@@ -134,11 +142,8 @@ TEST_F(DownloadWorker, UnusableManifestsAreRejectedAlike) {
       {"unreadable checksum", Answer(200, "http://h/ 2 a.cab;12 b.cab;1x")},
   };
   for (const Case& c : cases) {
-    CRecordingWindow fresh;
-    engine.m_hWnd = fresh.m_hWnd;
     server.SetRoute(kManifestPath, c.manifest);
-    engine.DownloadThread();
-    EXPECT_EQ(fresh.Messages(), Messages{kPackageError}) << c.what;
+    EXPECT_EQ(RunAgain(), Messages{kPackageError}) << c.what;
   }
   EXPECT_EQ(Requests("a.cab"), 0);
   EXPECT_FALSE(folder.Exists("a.cab"));
@@ -272,13 +277,9 @@ TEST_F(DownloadWorker, PieceThatFailsItsChecksumIsNotCounted) {
       {"wrong piece", Answer(200, Body(4000, 7))},
   };
   for (const Case& c : cases) {
-    CRecordingWindow fresh;
-    engine.m_hWnd = fresh.m_hWnd;
-    engine.m_nDonePieces = 0;
     Publish(2, {piece, MakePiece("b", 10, 2)});
     ServePiece("a.exe", c.route);
-    engine.DownloadThread();
-    EXPECT_EQ(fresh.Messages(), (Messages{kRateUnknown, kPackageError, kAllDone, kFinished}))
+    EXPECT_EQ(RunAgain(), (Messages{kRateUnknown, kPackageError, kAllDone, kFinished}))
         << c.what;
     EXPECT_EQ(folder.Read("a.exe"), c.route.body) << c.what;  // left for the next start to redo
   }
@@ -341,12 +342,6 @@ class DownloadWorkerStop : public DownloadWorker {
     worker.join();
     return std::chrono::duration<double>(Clock::now() - signalled).count();
   }
-  bool PieceProgressSeen() const {
-    for (const PostedMessage& posted : window.Messages()) {
-      if (posted.message == WM_DOWNLOAD_PROGRESS && posted.wParam < 10000) return true;
-    }
-    return false;
-  }
   void ExpectAbortedThenFinal() const {
     const Messages messages = window.Messages();
     ASSERT_GE(messages.size(), 3u);
@@ -367,7 +362,7 @@ TEST_F(DownloadWorkerStop, StopWhileDataFlowsEndsAtTheNextCallback) {
   Route slow = Answer(200, piece.body);
   slow.bytesPerSecond = 4 << 20;
   ServePiece("big.cab", slow);
-  EXPECT_LT(SecondsToStop([this] { return PieceProgressSeen(); }), 1.0);
+  EXPECT_LT(SecondsToStop([this] { return run.PieceUnderWay(); }), 1.0);
   ExpectAbortedThenFinal();
 }
 
@@ -380,7 +375,7 @@ TEST_F(DownloadWorkerStop, StopWhileTheServerStallsEndsWithinAboutASecond) {
   stalled.stallAfter = 1000;
   stalled.stallMs = 60000;
   ServePiece("stuck.cab", stalled);
-  EXPECT_LT(SecondsToStop([this] { return PieceProgressSeen(); }), 4.0);
+  EXPECT_LT(SecondsToStop([this] { return run.PieceUnderWay(); }), 4.0);
   ExpectAbortedThenFinal();
 }
 

@@ -16,6 +16,7 @@
 #include "platform/kernel_event.h"
 #include "platform/recording_window.h"
 #include "tests/support/posted_message_printer.h"
+#include "tests/support/recorded_engine.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
 #include "utility/easy_curl.h"
@@ -69,18 +70,15 @@ TEST_F(RefusedHandles, PieceTransferFailsAsAnInitialisationError) {
   g_szManifestUrl = manifestUrl.c_str();
   g_strTempDir = folder.Folder();
 
-  CRecordingWindow window;
+  test_support::RecordedEngine run;
   // The placeholder rate comes after the manifest fetch and the piece check,
   // just before the first piece's handle is made.
-  window.SetOnPost([](const PostedMessage& posted) {
+  run.window.SetOnPost([](const PostedMessage& posted) {
     if (posted.message == WM_DOWNLOAD_RATE) g_refuseHandles = true;
   });
-  CDownloadEngine engine;
-  engine.m_hWnd = window.m_hWnd;
-  engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  engine.DownloadThread();
+  run.engine.DownloadThread();
 
-  EXPECT_EQ(window.Messages(),
+  EXPECT_EQ(run.window.Messages(),
             (std::vector<PostedMessage>{{WM_DOWNLOAD_RATE, 0, 0},
                                         {WM_DOWNLOAD_ERROR, (CURLE_FAILED_INIT << 16) | 3, 0},
                                         {WM_DOWNLOAD_PROGRESS, 10000, 10000},
@@ -92,13 +90,10 @@ TEST_F(RefusedHandles, ManifestFetchWithoutAHandleIsRejectedData) {
   test_support::ScratchFolder folder;
   g_szManifestUrl = "http://127.0.0.1:9/vlt_package.txt";
   g_strTempDir = folder.Folder();
-  CRecordingWindow window;
-  CDownloadEngine engine;
-  engine.m_hWnd = window.m_hWnd;
-  engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  test_support::RecordedEngine run;
   g_refuseHandles = true;
-  engine.DownloadThread();
-  EXPECT_EQ(window.Messages(), (std::vector<PostedMessage>{{WM_DOWNLOAD_ERROR, 2, 0}}));
+  run.engine.DownloadThread();
+  EXPECT_EQ(run.window.Messages(), (std::vector<PostedMessage>{{WM_DOWNLOAD_ERROR, 2, 0}}));
 }
 
 }  // namespace

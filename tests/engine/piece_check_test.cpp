@@ -8,6 +8,7 @@
 #include "engine/download_globals.h"
 #include "platform/kernel_event.h"
 #include "platform/recording_window.h"
+#include "tests/support/recorded_engine.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -19,8 +20,6 @@ const char kCheckValue[] = "3421780262";
 class PieceCheck : public ::testing::Test {
  protected:
   PieceCheck() {
-    engine.m_hWnd = window.m_hWnd;
-    engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
 
   std::vector<bool> Check(std::list<PieceEntry>& entries) {
@@ -31,8 +30,9 @@ class PieceCheck : public ::testing::Test {
   }
 
   test_support::ScratchFolder folder;
-  CRecordingWindow window;
-  CDownloadEngine engine;
+  test_support::RecordedEngine run;
+  CRecordingWindow& window = run.window;
+  CDownloadEngine& engine = run.engine;
 };
 
 TEST_F(PieceCheck, MarksOnlyPiecesWithTheListedChecksum) {

@@ -11,6 +11,7 @@
 #include "platform/process_clock.h"
 #include "platform/recording_window.h"
 #include "tests/support/posted_message_printer.h"
+#include "tests/support/recorded_engine.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -21,8 +22,6 @@ std::int32_t TestClock() { return g_now.load(); }
 class TransferCallbacks : public ::testing::Test {
  protected:
   TransferCallbacks() {
-    engine.m_hWnd = window.m_hWnd;
-    engine.m_hStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     SetProcessClockSource(&TestClock);
     g_now = 0;
   }
@@ -34,8 +33,9 @@ class TransferCallbacks : public ::testing::Test {
   }
   std::vector<PostedMessage> Posted() const { return window.Messages(); }
 
-  CRecordingWindow window;
-  CDownloadEngine engine;
+  test_support::RecordedEngine run;
+  CRecordingWindow& window = run.window;
+  CDownloadEngine& engine = run.engine;
 };
 
 TEST_F(TransferCallbacks, StopEventEndsBothBeforeAnythingElse) {

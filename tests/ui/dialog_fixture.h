@@ -22,10 +22,7 @@ namespace ui_test {
 // Nothing listens on port 1 of the loopback address.
 constexpr char kUnreachableManifest[] = "http://127.0.0.1:1/vltsetup_palamut/vlt_package.txt";
 
-inline QWidget* WidgetOf(HWND window) {
-  CWindowObject* object = CWindowObject::FromHandle(window);
-  return object ? object->Widget() : nullptr;
-}
+inline QWidget* WidgetOf(HWND window) { return CWindowObject::WidgetFromHandle(window); }
 
 // Runs the queue until nothing is left for now.
 inline void Drain() {

@@ -45,6 +45,18 @@ class PointerTest : public DialogTest {
     QTest::mouseRelease(Window(), Qt::LeftButton, Qt::NoModifier, point);
     Drain();
   }
+  void Finish() {
+    Post(WM_DOWNLOAD_FINISHED, 0, 0);
+    Drain();
+  }
+  // Once finished: onto the start button from the face, press and release.
+  void ClickStart() {
+    Finish();
+    MoveTo(kOnFace);
+    MoveTo(kOnStart);
+    Press(kOnStart);
+    Release(kOnStart);
+  }
 };
 
 TEST_F(PointerTest, HoverRepaintsOnlyTheButtonItEntersOrLeaves) {
@@ -129,8 +141,7 @@ TEST_F(PointerTest, StartAreaIsDeadWhileTheBarsCoverIt) {
 }
 
 TEST_F(PointerTest, StartHoverRepaintsTheWholeButtonOnceFinished) {
-  Post(WM_DOWNLOAD_FINISHED, 0, 0);
-  Drain();
+  Finish();
   MoveTo(kOnFace);
   PaintSpy spy(m_widget);
   MoveTo(kOnStart);
@@ -143,8 +154,7 @@ TEST_F(PointerTest, StartHoverRepaintsTheWholeButtonOnceFinished) {
 }
 
 TEST_F(PointerTest, StartReleaseWithoutAPressOnItDoesNotLaunch) {
-  Post(WM_DOWNLOAD_FINISHED, 0, 0);
-  Drain();
+  Finish();
   MoveTo(kOnMinimize);
   Press(kOnMinimize);
   MoveTo(kOnStart);
@@ -156,12 +166,7 @@ TEST_F(PointerTest, StartPressAndReleaseLaunchesTheInstallerAndEndsWithZero) {
   test_support::ScratchFolder folder;
   folder.Write("VeltraSetup.exe", "#!/bin/sh\ntouch \"$0.started\"\n");
   g_strInstallerPath = folder.PathOf("VeltraSetup.exe");
-  Post(WM_DOWNLOAD_FINISHED, 0, 0);
-  Drain();
-  MoveTo(kOnFace);
-  MoveTo(kOnStart);
-  Press(kOnStart);
-  Release(kOnStart);
+  ClickStart();
 
   EXPECT_FALSE(IsWindow(m_window));
   EXPECT_EQ(PendingExitCode(), 0);
@@ -175,12 +180,7 @@ TEST_F(PointerTest, StartPressAndReleaseLaunchesTheInstallerAndEndsWithZero) {
 
 TEST_F(PointerTest, StartWithNoInstallerStillEndsWithZero) {
   g_strInstallerPath.clear();
-  Post(WM_DOWNLOAD_FINISHED, 0, 0);
-  Drain();
-  MoveTo(kOnFace);
-  MoveTo(kOnStart);
-  Press(kOnStart);
-  Release(kOnStart);
+  ClickStart();
   EXPECT_FALSE(IsWindow(m_window));
   EXPECT_EQ(PendingExitCode(), 0);
 }
