@@ -75,11 +75,12 @@ install_missing() {
 
 build_program() {
   say "building veltra-setup in build-demo/"
+  mkdir -p "$DEMO"
   cmake -S "$ROOT" -B "$DEMO" \
     -DMANIFEST_URL="${BASE_URL}vlt_package.txt" \
     -DPROMO_URL="http://127.0.0.1:$PORT/DownloaderPromo.aspx" \
-    -DVELTRA_BUILD_TESTS=OFF >"$DEMO.configure.log" 2>&1 \
-    || { tail -n 30 "$DEMO.configure.log" >&2; die "configuring failed (log: $DEMO.configure.log)"; }
+    -DVELTRA_BUILD_TESTS=OFF >"$DEMO/configure.log" 2>&1 \
+    || { tail -n 30 "$DEMO/configure.log" >&2; die "configuring failed (log: $DEMO/configure.log)"; }
   cmake --build "$DEMO" --target veltra-setup -j2 \
     || die "building the target veltra-setup failed"
   [ -x "$PROGRAM" ] || die "the build produced no $PROGRAM"
