@@ -21,10 +21,13 @@ std::vector<std::string> SplitIntoTokens(const std::string& text) {
 }
 
 // Names become paths in the download folder by plain concatenation, so one
-// that is absolute, climbs out or names a subfolder is refused outright.
+// that is absolute, climbs out or names a subfolder is refused outright. An
+// empty name would make the folder itself the piece file, and one with a NUL
+// would be cut short where it reaches the C library, so the file written and
+// the file checked would not be the one the manifest names.
 bool IsSafePieceName(const std::string& name) {
-  if (name == "." || name == "..") return false;
-  return name.find_first_of("/\\") == std::string::npos;
+  if (name.empty() || name == "." || name == "..") return false;
+  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
 }  // namespace

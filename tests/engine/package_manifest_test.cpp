@@ -91,10 +91,13 @@ TEST(ManifestPieces, EachTokenNeedsExactlyOneSemicolon) {
   EXPECT_FALSE(ParseManifest("http://h/ 3 a;1 b;2 c").has_value());
 }
 
-TEST(ManifestPieces, EmptyFieldsAreAccepted) {
-  auto plan = ParseManifest("http://h/ 3 a; ;5 ;");
+TEST(ManifestPieces, EmptyChecksumIsAcceptedEmptyNameIsNot) {
+  auto plan = ParseManifest("http://h/ 2 a; b;");
   ASSERT_TRUE(plan.has_value());
-  ExpectPieces(*plan, {{"a", ""}, {"", "5"}, {"", ""}});
+  ExpectPieces(*plan, {{"a", ""}, {"b", ""}});
+  // Without a name the piece file would be the download folder itself.
+  EXPECT_FALSE(ParseManifest("http://h/ 2 a;1 ;5").has_value());
+  EXPECT_FALSE(ParseManifest("http://h/ 1 ;").has_value());
 }
 
 TEST(ManifestPieces, BytesOutsideAsciiPassUnchanged) {
@@ -128,6 +131,11 @@ TEST(ManifestPieces, NamesThatWouldLeaveTheFolderAreCorrupt) {
                            "a/", "\\share"}) {
     EXPECT_FALSE(ParseManifest(std::string("http://h/ 2 ok.cab;1 ") + name + ";2").has_value())
         << name;
+  }
+  // The C library would see only what comes before the NUL: "..", ".", "ok".
+  for (const std::string& name : {std::string("..\0.exe", 7), std::string(".\0", 2),
+                                  std::string("ok\0.cab", 7)}) {
+    EXPECT_FALSE(ParseManifest("http://h/ 2 ok.cab;1 " + name + ";2").has_value());
   }
   for (const char* name : {"...", "..a", "a..b", ".hidden"}) {
     EXPECT_TRUE(ParseManifest(std::string("http://h/ 1 ") + name + ";2").has_value()) << name;
