@@ -11,6 +11,7 @@
 #include <boost/asio.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -51,6 +52,14 @@ std::string PathOf(const std::string& target) {
   return target.substr(0, target.find('?'));
 }
 
+bool SameNameIgnoringCase(const std::string& one, const std::string& two) {
+  return one.size() == two.size() &&
+         std::equal(one.begin(), one.end(), two.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) ==
+                  std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
 constexpr std::size_t kMaxPiece = 64 * 1024;
 constexpr int kDrainPollMs = 2;
 constexpr int kDrainMaxPolls = 500;  // about one second
@@ -61,8 +70,8 @@ class TestHttpServer::Impl {
  public:
   class Session;
 
-  Impl() : acceptor_(io_) {
-    tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), 0);
+  explicit Impl(std::uint16_t port) : acceptor_(io_) {
+    tcp::endpoint endpoint(asio::ip::make_address("127.0.0.1"), port);
     acceptor_.open(endpoint.protocol());
     acceptor_.set_option(tcp::acceptor::reuse_address(true));
     acceptor_.bind(endpoint);
@@ -98,9 +107,10 @@ class TestHttpServer::Impl {
     return true;
   }
 
-  void CountGet(const std::string& path) {
+  void Record(RecordedRequest request) {
     std::lock_guard<std::mutex> lock(mutex_);
-    ++counts_[path];
+    if (request.method == "GET") ++counts_[request.path];
+    requests_.push_back(std::move(request));
   }
 
   asio::io_context io_;
@@ -114,6 +124,7 @@ class TestHttpServer::Impl {
   mutable std::mutex mutex_;
   std::map<std::string, Route> routes_;
   std::map<std::string, int> counts_;
+  std::vector<RecordedRequest> requests_;
 };
 
 class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Session> {
@@ -153,7 +164,14 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
     const bool isGet = request_.method() == http::verb::get;
     const bool isHead = request_.method() == http::verb::head;
     const std::string path = PathOf(std::string(request_.target()));
-    if (isGet) server_.CountGet(path);
+    RecordedRequest recorded;
+    recorded.method = std::string(request_.method_string());
+    recorded.target = std::string(request_.target());
+    recorded.path = path;
+    for (const auto& field : request_) {
+      recorded.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    }
+    server_.Record(std::move(recorded));
 
     route_ = Route();
     if (!isGet && !isHead) {
@@ -341,7 +359,21 @@ void TestHttpServer::Impl::CloseAll() {
   sessions_.clear();
 }
 
-TestHttpServer::TestHttpServer() : impl_(new Impl) {}
+bool RecordedRequest::HasHeader(const std::string& name) const {
+  return std::any_of(headers.begin(), headers.end(),
+                     [&](const auto& header) { return SameNameIgnoringCase(header.first, name); });
+}
+
+std::string RecordedRequest::Header(const std::string& name) const {
+  for (const auto& header : headers) {
+    if (SameNameIgnoringCase(header.first, name)) return header.second;
+  }
+  return std::string();
+}
+
+TestHttpServer::TestHttpServer() : impl_(new Impl(0)) {}
+
+TestHttpServer::TestHttpServer(std::uint16_t port) : impl_(new Impl(port)) {}
 
 TestHttpServer::~TestHttpServer() = default;
 
@@ -363,5 +395,10 @@ int TestHttpServer::RequestCount(const std::string& path) const {
 }
 
 int TestHttpServer::ConnectionCount() const { return impl_->connections_; }
+
+std::vector<RecordedRequest> TestHttpServer::Requests() const {
+  std::lock_guard<std::mutex> lock(impl_->mutex_);
+  return impl_->requests_;
+}
 
 }  // namespace test_support

@@ -1,7 +1,9 @@
 #pragma once
 // A real HTTP/1.1 server for tests, on Boost.Asio. It listens on 127.0.0.1 on
-// a port chosen by the OS, serves bodies from memory and runs on a thread of
-// its own. Every fault case is one Route (a row of data) on the same server.
+// a port chosen by the OS (or a fixed one), serves bodies from memory and runs
+// on a thread of its own. Every fault case is one Route (a row of data) on the
+// same server. It records every request it reads, so tests can check what a
+// client asked for and how.
 //
 // Behaviour:
 // - GET and HEAD are served; other methods get 405. Requests are parsed with
@@ -17,8 +19,23 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace test_support {
+
+// One request as it arrived: the request line and the headers in order.
+struct RecordedRequest {
+  std::string method;
+  std::string target;  // as sent, query string included
+  std::string path;    // target without the query string
+  std::vector<std::pair<std::string, std::string>> headers;
+
+  // True when a header of that name (compared without case) was sent.
+  bool HasHeader(const std::string& name) const;
+  // The first header of that name (compared without case), or empty.
+  std::string Header(const std::string& name) const;
+};
 
 struct Route {
   // Status code of the response (ignored when redirectTo is set).
@@ -49,6 +66,9 @@ class TestHttpServer {
  public:
   // Binds 127.0.0.1:0 and starts serving before it returns.
   TestHttpServer();
+  // Binds 127.0.0.1:port, for a client whose address is fixed when it is
+  // built; throws boost::system::system_error when the port is taken.
+  explicit TestHttpServer(std::uint16_t port);
   // Closes every connection, stops promptly and joins the server thread.
   ~TestHttpServer();
   TestHttpServer(const TestHttpServer&) = delete;
@@ -64,6 +84,8 @@ class TestHttpServer {
   int RequestCount(const std::string& path) const;
   // TCP connections accepted so far.
   int ConnectionCount() const;
+  // Every request read so far (all methods, known paths or not), in order.
+  std::vector<RecordedRequest> Requests() const;
 
  private:
   class Impl;
