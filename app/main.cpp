@@ -3,9 +3,9 @@
 
 #include <curl/curl.h>
 
-#include "platform/app_module.h"
-#include "platform/component_host.h"
-#include "platform/message_loop.h"
+#include "platform/win32/app_module.h"
+#include "platform/win32/component_host.h"
+#include "platform/win32/message_loop.h"
 #include "ui/main_dlg.h"
 
 namespace {

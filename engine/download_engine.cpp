@@ -9,9 +9,9 @@
 
 #include "engine/download_globals.h"
 #include "engine/download_messages.h"
-#include "platform/kernel_event.h"
-#include "platform/message_target.h"
-#include "platform/process_clock.h"
+#include "platform/win32/kernel_event.h"
+#include "platform/win32/message_target.h"
+#include "platform/win32/process_clock.h"
 #include "utility/crc32_fold.h"
 #include "utility/crc32_static.h"
 #include "utility/easy_curl.h"

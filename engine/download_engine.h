@@ -15,7 +15,7 @@
 #include <string>
 
 #include "engine/package_manifest.h"
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 class CDownloadEngine {
  public:

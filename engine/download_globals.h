@@ -14,7 +14,7 @@ extern std::string g_strTempDir;
 // The download folder followed by the installer's name; empty without one.
 extern std::string g_strInstallerPath;
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 // Where the window draws the status line (window pixels); the piece check
 // asks for it to be repainted.

@@ -1,7 +1,7 @@
 #pragma once
 // The worker's reports to the window: posted, never sent, integers only.
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 // wParam: current piece position, lParam: overall position, both 0..10000.
 constexpr UINT WM_DOWNLOAD_PROGRESS = WM_USER + 1;

@@ -4,7 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "platform/temp_path.h"
+#include "platform/win32/temp_path.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <boost/thread/thread.hpp>
 
 #include "engine/download_engine.h"
-#include "platform/ax_dialog_impl.h"
-#include "platform/gdi_wrappers.h"
-#include "platform/message_loop.h"
-#include "platform/update_ui.h"
+#include "platform/win32/ax_dialog_impl.h"
+#include "platform/win32/gdi_wrappers.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/update_ui.h"
 
 // The last remaining-time estimate in seconds; the rate handler keeps it from
 // one rate report to the next.

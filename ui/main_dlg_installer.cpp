@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "engine/download_globals.h"
-#include "platform/create_process.h"
+#include "platform/win32/create_process.h"
 #include "ui/main_dlg.h"
 
 // Whether or not the installer started, the program's job is over.

@@ -2,8 +2,8 @@
 
 #include "engine/download_globals.h"
 #include "engine/download_messages.h"
-#include "platform/message_box.h"
-#include "platform/message_target.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/message_target.h"
 #include "ui/main_dlg.h"
 #include "ui/skin_layout.h"
 #include "ui/speed_line.h"

@@ -1,6 +1,6 @@
-#include "platform/message_target.h"
-#include "platform/user_cursor.h"
-#include "platform/user_window.h"
+#include "platform/win32/message_target.h"
+#include "platform/win32/user_cursor.h"
+#include "platform/win32/user_window.h"
 #include "ui/main_dlg.h"
 #include "ui/skin_layout.h"
 

@@ -1,4 +1,4 @@
-#include "platform/web_browser.h"
+#include "platform/win32/web_browser.h"
 #include "ui/main_dlg.h"
 #include "ui/promo_address.h"
 

@@ -1,5 +1,5 @@
-#include "platform/gdi.h"
-#include "platform/user_window.h"
+#include "platform/win32/gdi.h"
+#include "platform/win32/user_window.h"
 #include "ui/main_dlg.h"
 #include "ui/skin_layout.h"
 

@@ -4,7 +4,7 @@
 // with the download globals, since the piece check repaints it too.
 
 #include "engine/download_globals.h"
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 extern const POINT g_ptMinimizeButton;
 extern const POINT g_ptCloseButton;

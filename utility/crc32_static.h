@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 class CCrc32Static {
  public:

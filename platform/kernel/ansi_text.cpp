@@ -1,4 +1,4 @@
-#include "platform/ansi_text.h"
+#include "platform/kernel/ansi_text.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "platform/create_process.h"
+#include "platform/win32/create_process.h"
 
 #include <spawn.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "platform/kernel_event.h"
+#include "platform/win32/kernel_event.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "platform/message_target.h"
+#include "platform/win32/message_target.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "platform/process_clock.h"
+#include "platform/win32/process_clock.h"
 
 #include <atomic>
 #include <chrono>

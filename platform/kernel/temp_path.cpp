@@ -1,4 +1,4 @@
-#include "platform/temp_path.h"
+#include "platform/win32/temp_path.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "platform/app_module.h"
+#include "platform/win32/app_module.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/component_host.h"
+#include "platform/win32/component_host.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <QLibraryInfo>
 #include <cstdlib>
 
-#include "platform/web_view_control.h"
+#include "web_view_control.h"
 
 const char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
 

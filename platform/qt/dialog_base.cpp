@@ -1,8 +1,8 @@
-#include "platform/dialog_base.h"
+#include "platform/win32/dialog_base.h"
 
 #include <QFile>
 
-#include "platform/dialog_host.h"
+#include "dialog_host.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "platform/dialog_host.h"
+#include "dialog_host.h"
 
 #include <QDialog>
 #include <QIcon>
 
-#include "platform/ansi_text.h"
-#include "platform/dialog_base.h"
-#include "platform/dialog_widget.h"
-#include "platform/hosted_control.h"
-#include "platform/progress_control.h"
-#include "platform/user_objects.h"
+#include "platform/kernel/ansi_text.h"
+#include "platform/win32/dialog_base.h"
+#include "dialog_widget.h"
+#include "hosted_control.h"
+#include "progress_control.h"
+#include "user_objects.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
 #pragma once
+#include "layer_private.h"
 // The window of a dialog: its widget, its child controls and its default
 // message processing. Platform layer only; user-interface thread only.
 
 #include <memory>
 #include <vector>
 
-#include "platform/dialog_template.h"
-#include "platform/window_object.h"
+#include "dialog_template.h"
+#include "window_object.h"
 
 class CDialogBase;
 class CDialogWidget;

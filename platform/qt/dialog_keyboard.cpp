@@ -1,7 +1,7 @@
-#include "platform/dialog_keyboard.h"
+#include "platform/win32/dialog_keyboard.h"
 
-#include "platform/hosted_control.h"
-#include "platform/user_window.h"
+#include "hosted_control.h"
+#include "platform/win32/user_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/dialog_template.h"
+#include "dialog_template.h"
 
 #include <sstream>
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "layer_private.h"
 // A dialog template held as text among the program's resources: the dialog's
 // size and styles and its controls, all in dialog units. One line per item:
 //   size CX CY | style HEX | exstyle HEX | font POINTS NAME
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 struct DialogControlTemplate {
   int id = 0;

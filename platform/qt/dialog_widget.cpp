@@ -1,4 +1,4 @@
-#include "platform/dialog_widget.h"
+#include "dialog_widget.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -6,8 +6,8 @@
 #include <QPainter>
 #include <QWindow>
 
-#include "platform/dialog_host.h"
-#include "platform/user_objects.h"
+#include "dialog_host.h"
+#include "user_objects.h"
 
 namespace {
 

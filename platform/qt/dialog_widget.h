@@ -1,4 +1,5 @@
 #pragma once
+#include "layer_private.h"
 // The top-level Qt widget of a dialog: turns Qt's events into the dialog's
 // messages and carries out the window move that the dialog asks for. Platform
 // layer only; user-interface thread only.

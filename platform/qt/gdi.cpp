@@ -1,14 +1,14 @@
-#include "platform/gdi.h"
+#include "platform/win32/gdi.h"
 
 #include <QFontMetrics>
 #include <QPainter>
 #include <cstring>
 #include <string>
 
-#include "platform/ansi_text.h"
-#include "platform/dialog_widget.h"
-#include "platform/gdi_objects.h"
-#include "platform/window_object.h"
+#include "platform/kernel/ansi_text.h"
+#include "dialog_widget.h"
+#include "gdi_objects.h"
+#include "window_object.h"
 
 namespace {
 

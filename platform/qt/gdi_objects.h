@@ -1,10 +1,11 @@
 #pragma once
+#include "layer_private.h"
 // What stands behind the GDI handles. Platform layer only.
 
 #include <QImage>
 #include <QRegion>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "platform/hosted_control.h"
+#include "hosted_control.h"
 
 #include <QEvent>
 #include <QPainter>

@@ -1,4 +1,5 @@
 #pragma once
+#include "layer_private.h"
 // Hosted components of dialog templates, made by class identifier. A program
 // that registers no maker for a class gets a blank host that offers no
 // interface. Platform layer only; user-interface thread only.
@@ -8,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/web_browser.h"
-#include "platform/window_object.h"
+#include "platform/win32/web_browser.h"
+#include "window_object.h"
 
 class CHostedControl : public CWindowObject {
  public:

@@ -1,11 +1,11 @@
-#include "platform/message_box.h"
+#include "platform/win32/message_box.h"
 
 #include <QMessageBox>
 #include <QPointer>
 #include <cstring>
 
-#include "platform/ansi_text.h"
-#include "platform/window_object.h"
+#include "platform/kernel/ansi_text.h"
+#include "window_object.h"
 
 namespace {
 

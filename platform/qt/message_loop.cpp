@@ -1,4 +1,4 @@
-#include "platform/message_loop.h"
+#include "platform/win32/message_loop.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/dialog_host.h"
-#include "platform/window_events.h"
+#include "dialog_host.h"
+#include "window_events.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/progress_control.h"
+#include "progress_control.h"
 
 #include <QMouseEvent>
 #include <QProgressBar>

@@ -1,11 +1,12 @@
 #pragma once
+#include "layer_private.h"
 // The common progress bar control on a QProgressBar: answers the set-range,
 // set-position and get-position messages and keeps the pointer away from the
 // dialog underneath it. Platform layer only; user-interface thread only.
 
 #include <QRect>
 
-#include "platform/window_object.h"
+#include "window_object.h"
 
 class QProgressBar;
 

@@ -1,9 +1,9 @@
-#include "platform/user_cursor.h"
+#include "platform/win32/user_cursor.h"
 
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/user_objects.h"
+#include "user_objects.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "platform/user_icon.h"
+#include "platform/win32/user_icon.h"
 
 #include <QImage>
 
-#include "platform/user_objects.h"
+#include "user_objects.h"
 
 HICON LoadImageA(HINSTANCE, LPCSTR name, UINT type, int width, int height, UINT) {
   if (type != IMAGE_ICON || !IS_INTRESOURCE(name)) return nullptr;

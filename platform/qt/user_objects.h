@@ -1,11 +1,12 @@
 #pragma once
+#include "layer_private.h"
 // What stands behind icon and cursor handles. Platform layer only.
 
 #include <QIcon>
 #include <QPixmap>
 #include <Qt>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 struct IconObject {
   QPixmap pixmap;

@@ -1,12 +1,12 @@
-#include "platform/user_window.h"
+#include "platform/win32/user_window.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/ansi_text.h"
-#include "platform/dialog_host.h"
-#include "platform/gdi_objects.h"
+#include "platform/kernel/ansi_text.h"
+#include "dialog_host.h"
+#include "gdi_objects.h"
 
 namespace {
 

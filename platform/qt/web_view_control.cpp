@@ -1,11 +1,11 @@
-#include "platform/web_view_control.h"
+#include "web_view_control.h"
 
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <cstring>
 
-#include "platform/ansi_text.h"
+#include "platform/kernel/ansi_text.h"
 
 CWebViewControl::CWebViewControl(QWidget* parent, int controlId)
     : CHostedControl(new QWebEngineView(parent), controlId) {

@@ -1,8 +1,9 @@
 #pragma once
+#include "layer_private.h"
 // The web browser control: a Qt WebEngine view that starts blank and loads
 // the address it is told to. Platform layer only; user-interface thread only.
 
-#include "platform/hosted_control.h"
+#include "hosted_control.h"
 
 class QWebEngineView;
 

@@ -1,4 +1,4 @@
-#include "platform/window_events.h"
+#include "window_events.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,4 +1,5 @@
 #pragma once
+#include "layer_private.h"
 // The Qt events that carry a posted message or a repaint request to the
 // user-interface thread, where the receiving widget turns them back into a
 // call of its window's procedure or an update.
@@ -9,7 +10,7 @@
 class QObject;
 class QWidget;
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 class CPostedMessageEvent : public QEvent {
  public:

@@ -1,9 +1,9 @@
-#include "platform/window_object.h"
+#include "window_object.h"
 
 #include <QCoreApplication>
 #include <unordered_map>
 
-#include "platform/window_events.h"
+#include "window_events.h"
 
 namespace {
 

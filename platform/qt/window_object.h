@@ -1,4 +1,5 @@
 #pragma once
+#include "layer_private.h"
 // The Qt side of a window handle: one widget with its handle, control ID and
 // style words. Lives in the platform layer only. Created, used and destroyed
 // on the user-interface thread; Post and Invalidate may come from any thread
@@ -9,8 +10,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/message_target.h"
-#include "platform/ui_types.h"
+#include "platform/win32/message_target.h"
+#include "platform/win32/ui_types.h"
 
 class CWindowObject : public CMessageTarget {
  public:

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 class CMessageLoop;
 class QApplication;

@@ -3,8 +3,8 @@
 // that hosts components. It has no handle of its own; it reads and writes the
 // derived class's m_hWnd. User-interface thread only.
 
-#include "platform/dialog_base.h"
-#include "platform/user_window.h"
+#include "platform/win32/dialog_base.h"
+#include "platform/win32/user_window.h"
 
 template <class T>
 class CAxDialogImpl : public CDialogBase {

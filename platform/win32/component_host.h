@@ -5,7 +5,7 @@
 // available to dialog templates. Main thread only. Without them, dialogs host
 // a blank control in the browser's place.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 HRESULT CoInitialize(void* reserved);
 void CoUninitialize();

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 struct SECURITY_ATTRIBUTES;
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 class CDialogHost;
 

@@ -2,7 +2,7 @@
 // The dialog keyboard rules: Enter becomes the IDOK command and Escape the
 // IDCANCEL command of the dialog. User-interface thread only.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 // TRUE when the message was a dialog key of this dialog and has been handled;
 // keys inside a hosted component stay with the component.

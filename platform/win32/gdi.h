@@ -4,7 +4,7 @@
 // BeginPaint and EndPaint inside a repaint of the window; outside one,
 // BeginPaint hands out a context that can only make compatible ones.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);

@@ -4,8 +4,8 @@
 
 #include <utility>
 
-#include "platform/gdi.h"
-#include "platform/user_window.h"
+#include "platform/win32/gdi.h"
+#include "platform/win32/user_window.h"
 
 class CBitmap {
  public:

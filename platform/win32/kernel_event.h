@@ -3,7 +3,7 @@
 // thread. A zero time-out on an unset event costs one atomic load and never
 // blocks, so transfer callbacks can test a stop event on every call.
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 struct SECURITY_ATTRIBUTES;
 

@@ -4,6 +4,6 @@
 // handled; it closes by itself when its owner is destroyed. Texts are
 // Windows-1254.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

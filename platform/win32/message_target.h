@@ -4,7 +4,7 @@
 // fails and is lost, as on Windows. Every function here may be called from any
 // thread. The table does not own its targets.
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 class CMessageTarget {
  public:

@@ -2,7 +2,7 @@
 // The user's temporary folder, Windows-style: $TMPDIR when set, non-empty and
 // a directory, else /tmp; always ending in "/".
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 // With a buffer too small (or none) returns the length needed including the
 // terminating zero; otherwise copies the path and returns its length without

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/windows_types.h"
+#include "platform/win32/windows_types.h"
 
 using HRESULT = std::int32_t;
 using LPCSTR = const char*;

@@ -3,7 +3,7 @@
 // whose pointer message is being handled; the window puts the arrow back on
 // the next pointer move, as the dialog class does.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 // Only system cursors exist: the instance must be null.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);

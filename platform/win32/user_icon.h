@@ -2,7 +2,7 @@
 // Icons from the program's embedded resources (":/icon/ID") and the system's
 // icon sizes. User-interface thread only. Icons live until the process ends.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 HICON LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
 int GetSystemMetrics(int index);

@@ -2,7 +2,7 @@
 // Window services by handle. User-interface thread only; a handle that names
 // no live window makes each call fail without effect.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 // Returns whether the window was visible before.
 BOOL ShowWindow(HWND window, int command);

@@ -3,7 +3,7 @@
 // hands it out. User-interface thread only. The interface belongs to the host
 // window and is valid as long as that window exists.
 
-#include "platform/ui_types.h"
+#include "platform/win32/ui_types.h"
 
 struct IWebBrowser2 {
   // Starts loading the address (narrow text in the ANSI code page) and

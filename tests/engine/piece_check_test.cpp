@@ -6,8 +6,8 @@
 
 #include "engine/download_engine.h"
 #include "engine/download_globals.h"
-#include "platform/kernel_event.h"
-#include "platform/recording_window.h"
+#include "platform/win32/kernel_event.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/recorded_engine.h"
 #include "tests/support/scratch_folder.h"
 

@@ -1,4 +1,4 @@
-#include "platform/message_target.h"
+#include "platform/win32/message_target.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/recording_window.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/posted_message_printer.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/temp_path.h"
+#include "platform/win32/temp_path.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "platform/process_clock.h"
+#include "platform/win32/process_clock.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

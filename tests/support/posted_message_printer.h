@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "engine/download_messages.h"
-#include "platform/recording_window.h"
+#include "tests/support/recording_window.h"
 
 inline const char* MessageName(UINT message) {
   switch (message) {

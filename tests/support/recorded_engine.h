@@ -5,8 +5,8 @@
 
 #include "engine/download_engine.h"
 #include "engine/download_messages.h"
-#include "platform/kernel_event.h"
-#include "platform/recording_window.h"
+#include "platform/win32/kernel_event.h"
+#include "tests/support/recording_window.h"
 
 namespace test_support {
 

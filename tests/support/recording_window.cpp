@@ -1,4 +1,4 @@
-#include "platform/recording_window.h"
+#include "tests/support/recording_window.h"
 
 #include <algorithm>
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/message_target.h"
+#include "platform/win32/message_target.h"
 
 struct PostedMessage {
   UINT message;

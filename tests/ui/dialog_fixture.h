@@ -12,9 +12,9 @@
 #include <memory>
 
 #include "engine/download_globals.h"
-#include "platform/message_loop.h"
-#include "platform/window_events.h"
-#include "platform/window_object.h"
+#include "platform/win32/message_loop.h"
+#include "window_events.h"
+#include "window_object.h"
 #include "ui/main_dlg.h"
 
 namespace ui_test {

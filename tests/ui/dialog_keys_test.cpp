@@ -6,8 +6,8 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "platform/app_module.h"
-#include "platform/dialog_keyboard.h"
+#include "platform/win32/app_module.h"
+#include "platform/win32/dialog_keyboard.h"
 #include "tests/ui/dialog_fixture.h"
 
 namespace ui_test {

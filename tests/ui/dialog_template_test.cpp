@@ -4,7 +4,7 @@
 
 #include <QFile>
 
-#include "platform/dialog_template.h"
+#include "dialog_template.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
-#include "platform/create_process.h"
+#include "platform/win32/create_process.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

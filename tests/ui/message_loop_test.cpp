@@ -4,9 +4,9 @@
 
 #include <QTimer>
 
-#include "platform/message_loop.h"
-#include "platform/message_target.h"
-#include "platform/window_object.h"
+#include "platform/win32/message_loop.h"
+#include "platform/win32/message_target.h"
+#include "window_object.h"
 
 namespace {
 

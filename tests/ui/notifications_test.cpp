@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/download_messages.h"
-#include "platform/ansi_text.h"
+#include "platform/kernel/ansi_text.h"
 #include "tests/ui/box_dismisser.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/speed_line.h"

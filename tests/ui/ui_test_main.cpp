@@ -7,7 +7,8 @@
 #include <boost/filesystem.hpp>
 #include <cstdlib>
 
-#include "platform/app_module.h"
+#include "platform/win32/app_module.h"
+#include "ui/promo_address.h"
 
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   boost::filesystem::create_directories(temp);
   setenv("TMPDIR", temp.c_str(), 1);
 
+  // The tests host no browser; nothing is ever loaded from here.
+  g_szPromoUrl = "http://127.0.0.1:1/DownloaderPromo.aspx";
   QApplication application(argc, argv);
   g_Module.Init(nullptr, nullptr);
   testing::InitGoogleTest(&argc, argv);

@@ -4,7 +4,7 @@
 #include <QRegion>
 #include <QScreen>
 
-#include "platform/gdi_objects.h"
+#include "gdi_objects.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/skin_layout.h"
 
