@@ -7,7 +7,14 @@ build="$root/build"
 mapfile -t packages < "$root/scripts/build_packages.txt"
 "$root/scripts/install_packages.sh" "${packages[@]}"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# The test build talks to loopback: the end-to-end tests serve the package
+# on 18480 and the promo page on 18481.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_WERROR=ON "${launcher[@]}" \
+  -DMANIFEST_URL=http://127.0.0.1:18480/vltsetup_palamut/vlt_package.txt \
+  -DPROMO_URL=http://127.0.0.1:18481/DownloaderPromo.aspx
 cmake --build "$build" -j"$(nproc)"
 # Window tests draw with Qt's offscreen platform; nothing needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2
