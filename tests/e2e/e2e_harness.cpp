@@ -1,0 +1,359 @@
+#include "tests/e2e/e2e_harness.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+#include <boost/filesystem.hpp>
+#include <algorithm>
+#include <fstream>
+#include <iomanip>
+#include <iterator>
+#include <sstream>
+
+namespace e2e {
+
+const char kManifestPath[] = "/vltsetup_palamut/vlt_package.txt";
+const char kPiecesPath[] = "/vltsetup_palamut/files";
+const char kPromoPath[] = "/DownloaderPromo.aspx";
+const char kInstallerName[] = "VeltraSetup.exe";
+const char kInstallerRecord[] = "installer-ran.txt";
+
+const char kFileWriteText[] =
+    "Bir dosya yazma hatası oluştu. Diskinizi kontrol edin ve/veya programı yönetici haklarıyla "
+    "çalıştırıp tekrar deneyiniz. ";
+const char kPackageDataText[] = "Bozuk veya geçersiz paket verisi !";
+const char kLaunchFailedText[] = "Kurulum programı başlatılamadı.";
+
+std::string ConnectionText(int curlCode) {
+  std::ostringstream text;
+  text << "Bağlantı hatası: 0x" << std::hex << curlCode;
+  return text.str();
+}
+
+namespace {
+
+// Skin places, in window pixels.
+constexpr int kStartStripX = 69, kStartStripY = 505;
+// Where the plain and the hovered strips differ: the button itself.
+constexpr int kFaceLeft = 146, kFaceTop = 5, kFaceWidth = 164, kFaceHeight = 46;
+constexpr int kCloseX = 531, kCloseY = 96;
+constexpr int kMinimizeX = 488, kMinimizeY = 96;
+constexpr int kStartX = 315, kStartY = 533;
+
+const char kWindowTitle[] = "^Veltra Kurulum$";
+const char kBoxTitle[] = "^Hata$";
+const char kReferenceTitle[] = "^e2e-reference-box$";
+
+const char kPromoPage[] =
+    "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>promo</title></head>"
+    "<body style=\"background:#102030;color:#e0d0a0\"><h1>VELTRA</h1></body></html>";
+
+const char kStandInScript[] =
+    "#!/bin/sh\n"
+    "# Stands in for the game's installer: records how it was started.\n"
+    "{\n"
+    "  echo \"arguments: $#\"\n"
+    "  for argument in \"$@\"; do echo \"argument: $argument\"; done\n"
+    "  echo \"folder: $(pwd)\"\n"
+    "  echo \"program: $0\"\n"
+    "} > installer-ran.part && mv installer-ran.part installer-ran.txt\n";
+
+}  // namespace
+
+std::unique_ptr<VirtualDisplay> E2eTest::s_display;
+std::optional<Image> E2eTest::s_startStrip;
+std::optional<Image> E2eTest::s_startStripHover;
+
+std::string Crc32Text(const std::string& bytes) {
+  return std::to_string(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+}
+
+std::string Piece::Crc() const { return Crc32Text(body); }
+
+Piece DataPiece(const std::string& name, std::size_t size, unsigned seed) {
+  std::string body(size, '\0');
+  std::uint32_t state = seed * 2654435761u + 1;
+  for (char& byte : body) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<char>(state);
+  }
+  return {name, body};
+}
+
+Piece StandInInstaller(const std::string& name) { return {name, kStandInScript}; }
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  boost::system::error_code error;
+  for (boost::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error)) {
+    names.push_back(it->path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void E2eTest::SetUpTestSuite() {
+  s_display = std::make_unique<VirtualDisplay>();
+  s_startStrip = ReadBmp(std::string(VELTRA_SKIN_DIR) + "/208.bmp");
+  s_startStripHover = ReadBmp(std::string(VELTRA_SKIN_DIR) + "/210.bmp");
+}
+
+void E2eTest::TearDownTestSuite() { s_display.reset(); }
+
+void E2eTest::SetUp() {
+  if (kPackagePort == 0 || kPromoPort == 0) {
+    GTEST_SKIP() << "veltra-setup is not built for 127.0.0.1 (MANIFEST_URL, PROMO_URL)";
+  }
+  if (!s_display || !s_display->Ready()) GTEST_SKIP() << "Xvfb did not start";
+  ASSERT_TRUE(s_startStrip && s_startStripHover) << "the skin's start strips cannot be read";
+  for (const char* folder : {"tmp", "home", "work", "runtime"}) {
+    boost::filesystem::create_directories(m_root.PathOf(folder));
+  }
+  chmod(m_root.PathOf("runtime").c_str(), 0700);
+  // Another test on these ports may be just closing them.
+  PollUntil(10, [&] {
+    try {
+      if (!m_package) m_package = std::make_unique<test_support::TestHttpServer>(kPackagePort);
+      if (!m_promo) m_promo = std::make_unique<test_support::TestHttpServer>(kPromoPort);
+    } catch (const std::exception&) {
+    }
+    return m_package && m_promo;
+  }, 200);
+  ASSERT_TRUE(m_package && m_promo) << "127.0.0.1:" << kPackagePort << " or :" << kPromoPort
+                                    << " is taken by another program";
+  test_support::Route page;
+  page.body = kPromoPage;
+  m_promo->SetRoute(kPromoPath, page);
+}
+
+void E2eTest::TearDown() {
+  if (HasFailure() && s_display && s_display->Ready()) KeepScreenshot("failed");
+  m_program.Kill();
+  m_package.reset();
+  m_promo.reset();
+}
+
+void E2eTest::KeepScreenshot(const std::string& label) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(test->test_suite_name()) + "." + test->name() + "-" + label;
+  std::replace(name.begin(), name.end(), '/', '_');
+  boost::system::error_code ignored;
+  boost::filesystem::create_directories(VELTRA_E2E_PICTURES, ignored);
+  const std::string file = std::string(VELTRA_E2E_PICTURES) + "/" + name + ".png";
+  RunTool({"import", "-window", "root", file}, Display().Environment(), 20);
+  std::cerr << "screenshot: " << file << "\n";
+}
+
+// --- the package ------------------------------------------------------------
+
+std::string E2eTest::ManifestFor(const std::vector<Piece>& pieces, int count) const {
+  std::string text = m_package->Url(kPiecesPath) + "/\r\n" +
+                     std::to_string(count < 0 ? static_cast<int>(pieces.size()) : count) + "\r\n";
+  for (const Piece& piece : pieces) text += piece.name + ";" + piece.Crc() + "\r\n";
+  return text;
+}
+
+void E2eTest::Publish(const std::vector<Piece>& pieces, int count) {
+  for (const Piece& piece : pieces) {
+    test_support::Route route;
+    route.body = piece.body;
+    ServePiece(piece.name, route);
+  }
+  ServeManifest(ManifestFor(pieces, count));
+}
+
+void E2eTest::ServeManifest(const std::string& text) {
+  test_support::Route route;
+  route.body = text;
+  ServeManifest(route);
+}
+
+void E2eTest::ServeManifest(test_support::Route route) {
+  m_package->SetRoute(kManifestPath, std::move(route));
+}
+
+void E2eTest::ServePiece(const std::string& name, test_support::Route route) {
+  m_package->SetRoute(std::string(kPiecesPath) + "/" + name, std::move(route));
+}
+
+std::vector<std::string> E2eTest::PieceRequests() const {
+  std::vector<std::string> targets;
+  for (const test_support::RecordedRequest& request : m_package->Requests()) {
+    if (request.path != kManifestPath) targets.push_back(request.method + " " + request.target);
+  }
+  return targets;
+}
+
+int E2eTest::ManifestRequests() const { return m_package->RequestCount(kManifestPath); }
+
+// --- the program --------------------------------------------------------------
+
+void E2eTest::StartProgram(const std::map<std::string, std::string>& environment) {
+  std::string tmp = Tmp();
+  tmp.pop_back();
+  std::map<std::string, std::string> changes = {
+      {"DISPLAY", Display().Name()},
+      {"TMPDIR", tmp},
+      {"HOME", Home()},
+      {"XDG_RUNTIME_DIR", m_root.PathOf("runtime")},
+      {"XDG_CACHE_HOME", ""},
+      {"XDG_CONFIG_HOME", ""},
+      {"XDG_DATA_HOME", ""},
+      {"WINEPREFIX", ""},
+      {"WINEDEBUG", "-all"},
+      // The test command runs the unit tests offscreen; this one needs X.
+      {"QT_QPA_PLATFORM", ""},
+      {"QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"},
+      {"http_proxy", ""},
+      {"HTTP_PROXY", ""},
+      {"https_proxy", ""},
+      {"HTTPS_PROXY", ""},
+      {"all_proxy", ""},
+      {"ALL_PROXY", ""},
+      {"no_proxy", ""},
+      {"NO_PROXY", ""},
+  };
+  for (const auto& [name, value] : environment) changes[name] = value;
+  ChildProcess::Options options;
+  options.arguments = {VELTRA_PROGRAM};
+  options.environment = EnvironmentWith(changes);
+  options.folder = Work();
+  options.output = m_root.PathOf("program.log");
+  m_program = ChildProcess(options);
+  m_window.clear();
+}
+
+std::string E2eTest::WaitForWindow(double seconds) {
+  PollUntil(seconds, [&] {
+    if (!m_program.Running()) return true;
+    const std::vector<std::string> windows = Display().FindWindows(kWindowTitle);
+    for (const std::string& window : windows) {
+      const std::optional<WindowPlace> place = Display().PlaceOf(window);
+      if (place && place->width == 623 && place->height == 617) {
+        m_window = window;
+        m_place = *place;
+        return true;
+      }
+    }
+    return false;
+  }, 200);
+  return m_window;
+}
+
+bool E2eTest::StartButtonShown() {
+  if (m_window.empty()) return false;
+  if (const std::optional<WindowPlace> place = Display().PlaceOf(m_window)) m_place = *place;
+  const std::optional<Image> screen = Display().Screenshot();
+  if (!screen) return false;
+  const int x = m_place.x + kStartStripX + kFaceLeft;
+  const int y = m_place.y + kStartStripY + kFaceTop;
+  for (const Image* strip : {&*s_startStrip, &*s_startStripHover}) {
+    if (screen->Differences(x, y, *strip, kFaceLeft, kFaceTop, kFaceWidth, kFaceHeight) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool E2eTest::WaitForStartButton(double seconds) {
+  bool shown = false;
+  PollUntil(seconds, [&] {
+    if (!m_program.Running() || !Boxes().empty()) return true;
+    shown = StartButtonShown();
+    return shown;
+  }, 250);
+  return shown;
+}
+
+std::vector<std::string> E2eTest::Boxes() const { return Display().FindWindows(kBoxTitle); }
+
+bool E2eTest::WaitForBox(double seconds) {
+  return PollUntil(seconds, [&] { return !Boxes().empty() || !m_program.Running(); }, 200) &&
+         !Boxes().empty();
+}
+
+bool E2eTest::BoxSays(const std::string& box, const std::string& text) {
+  Display().Focus(box);
+  SleepMs(300);  // the focus frame is drawn
+  const std::optional<Image> shown = Display().WindowPicture(box);
+  if (!shown) return false;
+  ChildProcess::Options options;
+  options.arguments = {VELTRA_REFERENCE_BOX, text};
+  options.environment = EnvironmentWith({{"DISPLAY", Display().Name()}, {"QT_QPA_PLATFORM", ""}});
+  ChildProcess reference(options);
+  std::string window;
+  PollUntil(20, [&] {
+    const std::vector<std::string> found = Display().FindWindows(kReferenceTitle);
+    if (!found.empty()) window = found.front();
+    return !window.empty() || !reference.Running();
+  }, 100);
+  if (window.empty()) return false;
+  Display().Focus(window);
+  SleepMs(300);
+  const std::optional<Image> expected = Display().WindowPicture(window);
+  reference.Kill();
+  // The program's box gets its focus back for whatever the test does next.
+  PollUntil(5, [&] { return Display().FindWindows(kReferenceTitle).empty(); }, 50);
+  Display().Focus(box);
+  return expected && *expected == *shown;
+}
+
+void E2eTest::PressEnterOn(const std::string& window) {
+  Display().Focus(window);
+  Display().Key("Return");
+}
+
+void E2eTest::ClickInWindow(int x, int y) {
+  // Two moves, so the program sees the pointer arrive over the point.
+  Display().MovePointer(m_place.x + x - 8, m_place.y + y);
+  SleepMs(100);
+  Display().MovePointer(m_place.x + x, m_place.y + y);
+  SleepMs(200);
+  Display().Click();
+}
+
+void E2eTest::ClickClose() { ClickInWindow(kCloseX, kCloseY); }
+void E2eTest::ClickMinimize() { ClickInWindow(kMinimizeX, kMinimizeY); }
+void E2eTest::ClickStart() { ClickInWindow(kStartX, kStartY); }
+
+std::optional<int> E2eTest::WaitForExit(double seconds) { return m_program.Wait(seconds); }
+bool E2eTest::ProgramRunning() { return m_program.Running(); }
+void E2eTest::KillProgram() { m_program.Kill(); }
+
+::testing::AssertionResult E2eTest::AllPiecesIntact(const std::vector<Piece>& pieces) const {
+  for (const Piece& piece : pieces) {
+    const std::string path = DownloadFolder() + piece.name;
+    if (!FileExists(path)) return ::testing::AssertionFailure() << piece.name << " is missing";
+    const std::string bytes = ReadFile(path);
+    if (bytes != piece.body) {
+      return ::testing::AssertionFailure() << piece.name << " has " << bytes.size()
+                                           << " bytes with CRC-32 " << Crc32Text(bytes)
+                                           << ", not " << piece.body.size() << " with "
+                                           << piece.Crc();
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+bool E2eTest::WaitForInstallerRecord(double seconds) {
+  return PollUntil(seconds, [&] { return !InstallerRecordText().empty(); }, 100);
+}
+
+}  // namespace e2e
