@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -13,11 +14,43 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The variable's value; empty when it is not set.
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+bool IsAbsolute(const std::string& path) { return !path.empty() && path[0] == '/'; }
+
+// Makes each missing folder of an absolute path with mode 0700, as the cache
+// folder's rules ask; true when the whole path is a directory afterwards.
+bool MakeFolders(const std::string& path) {
+  if (IsDirectory(path)) return true;
+  for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+    const std::string prefix = path.substr(0, end);
+    if (!prefix.empty() && prefix.back() != '/' && !IsDirectory(prefix) &&
+        mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) {
+      return false;
+    }
+    if (end == std::string::npos) break;
+  }
+  return IsDirectory(path);
+}
+
+// $TMPDIR is the user's own choice. Otherwise the user's cache folder: it is
+// private, on disk and kept over a reboot, where /tmp is shared by everyone,
+// often held in memory and emptied at each start of the machine.
 std::string TemporaryFolder() {
-  const char* fromEnvironment = std::getenv("TMPDIR");
   std::string folder;
-  if (fromEnvironment != nullptr && *fromEnvironment != '\0' && IsDirectory(fromEnvironment)) {
-    folder = fromEnvironment;
+  const std::string tmpdir = Environment("TMPDIR");
+  const std::string cache = Environment("XDG_CACHE_HOME");
+  const std::string home = Environment("HOME");
+  if (!tmpdir.empty() && IsDirectory(tmpdir)) {
+    folder = tmpdir;
+  } else if (IsAbsolute(cache) && MakeFolders(cache)) {
+    folder = cache;
+  } else if (IsAbsolute(home) && MakeFolders(home + "/.cache")) {
+    folder = home + "/.cache";
   } else if (IsDirectory("/tmp")) {
     folder = "/tmp";
   } else {

@@ -1,6 +1,9 @@
 #pragma once
-// The user's temporary folder, Windows-style: $TMPDIR when set, non-empty and
-// a directory, else /tmp; always ending in "/".
+// The user's temporary folder, Windows-style, where Windows has one per user,
+// private and on disk. In this order: $TMPDIR when it names a directory;
+// $XDG_CACHE_HOME when it is an absolute path; $HOME/.cache; /tmp only when
+// none of these can be had. A missing cache folder is made (mode 0700, with
+// its missing parents). Always ends in "/".
 
 #include "platform/win32/windows_types.h"
 
