@@ -9,6 +9,7 @@
 
 #include "engine/download_globals.h"
 #include "engine/download_messages.h"
+#include "engine/piece_file.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"
 #include "platform/win32/process_clock.h"
@@ -120,7 +121,7 @@ void CDownloadEngine::PostCompletePieces(std::list<PieceEntry>& entries) {
 // False after a file error, which ends the worker without the final pair.
 bool CDownloadEngine::DownloadMissingPieces(const std::string& baseUrl,
                                             std::list<PieceEntry>& queue) {
-  while (!StopRequested(1) && !queue.empty()) {
+  while (!StopRequested(0) && !queue.empty()) {
     const PieceEntry entry = queue.front();
     queue.pop_front();
     switch (DownloadPiece(baseUrl, entry)) {
@@ -137,9 +138,8 @@ bool CDownloadEngine::DownloadMissingPieces(const std::string& baseUrl,
 
 CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& baseUrl,
                                                              const PieceEntry& entry) {
-  std::fstream file(g_strTempDir + entry.name,
-                    std::ios_base::out | std::ios_base::trunc | std::ios_base::binary);
-  if (!file.is_open()) {
+  CPieceFile file(g_strTempDir + entry.name);
+  if (!file.Opened()) {
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
     return PieceOutcome::FileError;
   }
@@ -199,7 +199,7 @@ void CDownloadEngine::CheckExistingPieces(const char* folder, std::list<PieceEnt
 
   std::int32_t step = 1;
   for (PieceEntry& entry : entries) {
-    if (StopRequested(1)) return;
+    if (StopRequested(0)) return;
     DWORD actual = 0;
     CCrc32Static::ComputeFileCrcStream((std::string(folder) + entry.name).c_str(), actual);
     std::uint32_t expected = 0;

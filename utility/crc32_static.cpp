@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <memory>
 
 #include "utility/crc32_fold.h"
 
@@ -19,7 +19,8 @@ constexpr std::uint64_t kViewSize = 10 * 1024 * 1024;
 // Closes a POSIX file descriptor on every way out.
 class FileDescriptor {
  public:
-  explicit FileDescriptor(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC)) {}
+  explicit FileDescriptor(const char* path, int extraFlags = 0)
+      : m_fd(::open(path, O_RDONLY | O_CLOEXEC | extraFlags)) {}
   ~FileDescriptor() {
     if (m_fd >= 0) ::close(m_fd);
   }
@@ -138,26 +139,29 @@ void CCrc32Static::UpdateCrc(unsigned char byte, DWORD& running) {
 
 // The piece check reads every present piece in full at each start, so the
 // blocks go through the folded CRC rather than the byte loop; the value is the
-// same as folding byte by byte with UpdateCrc.
+// same as folding byte by byte with UpdateCrc. The file comes from a folder of
+// pieces, so only a regular file is read, never through a link at its last
+// component, and the open does not wait: a FIFO or a link to a device would
+// block the check for ever or feed it without end. Those count as a file that
+// cannot be opened.
 DWORD CCrc32Static::ComputeFileCrcStream(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;
-  std::ifstream file;
   try {
-    file.open(path, std::ios_base::in | std::ios_base::binary);
-    if (file.is_open()) {
-      char block[kBlockSize];
-      file.read(block, sizeof block);
-      for (std::streamsize got = file.gcount(); got != 0; got = file.gcount()) {
-        checksum = FoldBlock(checksum, block, static_cast<std::size_t>(got));
-        file.read(block, sizeof block);
+    const FileDescriptor file(path, O_NOFOLLOW | O_NONBLOCK);
+    struct stat info {};
+    if (file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+      const std::unique_ptr<char[]> block(new char[CCrc32Static::kStreamBlockSize]);
+      for (;;) {
+        const ssize_t got = ::read(file.get(), block.get(), CCrc32Static::kStreamBlockSize);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;  // a failed read ends the file, as the stream did
+        checksum = FoldBlock(checksum, block.get(), static_cast<std::size_t>(got));
       }
-      file.close();
     }
   } catch (...) {
     result = ERROR_CRC;
   }
-  if (file.is_open()) file.close();
   checksum = ~checksum;
   return result;
 }

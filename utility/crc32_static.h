@@ -4,6 +4,7 @@
 // a caught exception, 24 when a file size cannot be read, or errno after a
 // failed system call.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win32/windows_types.h"
@@ -14,8 +15,12 @@ class CCrc32Static {
 
   static void UpdateCrc(unsigned char byte, DWORD& running);
 
-  // A file that cannot be opened gives checksum 0 and code 0, like an empty one.
+  // A file that cannot be opened gives checksum 0 and code 0, like an empty
+  // one; so does a link, a FIFO, a socket or a device, of which nothing is read.
   static DWORD ComputeFileCrcStream(const char* path, DWORD& checksum);
+  // Its read size. Over 1 GiB of pieces in the page cache, 64 KiB to 4 MiB
+  // blocks all ran about twice as fast as 4 KiB ones; 1 MiB was as fast as any.
+  static constexpr std::size_t kStreamBlockSize = 1024 * 1024;
   static DWORD ComputeStringCrc(const char* text, DWORD& checksum);
   static DWORD ComputeFileCrcRead(const char* path, DWORD& checksum);
   static DWORD ComputeFileCrcReadInline(const char* path, DWORD& checksum);

@@ -1,9 +1,13 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <boost/thread/thread.hpp>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <string>
 #include <utility>
@@ -299,6 +303,63 @@ TEST_F(DownloadWorker, UnwritablePieceEndsWithoutTheFinalPair) {
   Publish(2, {MakePiece("a", 10, 1), MakePiece("b", 10, 2)});
   g_strTempDir = folder.PathOf("no-such-folder/");
   EXPECT_EQ(Run(), (Messages{kRateUnknown, {WM_DOWNLOAD_ERROR, 1, 0}}));
+  EXPECT_EQ(Requests("a"), 0);
+}
+
+// "link to TARGET", "fifo", or "other".
+std::string WhatLiesAt(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return "nothing";
+  if (S_ISLNK(info.st_mode)) return "link to " + boost::filesystem::read_symlink(path).string();
+  return S_ISFIFO(info.st_mode) ? "fifo" : "other";
+}
+
+// Planted under the second piece's name; the first still arrives. The piece
+// is refused like a file that cannot be opened, and the planted thing and
+// what it points at are left exactly as they were.
+TEST_F(DownloadWorker, PieceNameTakenByALinkOrAFifoIsAFileError) {
+  folder.Write("victim", "the player's own file");
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> plant;
+  } cases[] = {
+      {"link to a file",
+       [&](const std::string& at) { ASSERT_EQ(symlink(folder.PathOf("victim").c_str(), at.c_str()), 0); }},
+      {"dangling link",
+       [&](const std::string& at) { ASSERT_EQ(symlink(folder.PathOf("gone").c_str(), at.c_str()), 0); }},
+      {"link to /dev/zero",
+       [](const std::string& at) { ASSERT_EQ(symlink("/dev/zero", at.c_str()), 0); }},
+      {"FIFO", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }},
+  };
+  const std::vector<Piece> pieces = {MakePiece("a", 10, 1), MakePiece("b", 10, 2)};
+  Publish(2, pieces);
+  for (const Case& c : cases) {
+    boost::filesystem::remove(folder.PathOf("a"));
+    boost::filesystem::remove(folder.PathOf("b"));
+    c.plant(folder.PathOf("b"));
+    const std::string plantedAs = WhatLiesAt(folder.PathOf("b"));
+
+    EXPECT_EQ(RunAgain(), (Messages{kRateUnknown, PieceDone(5000), {WM_DOWNLOAD_ERROR, 1, 0}}))
+        << c.what;
+    EXPECT_EQ(folder.Read("a"), pieces[0].body) << c.what;
+    EXPECT_EQ(folder.Read("victim"), "the player's own file") << c.what;
+    EXPECT_FALSE(folder.Exists("gone")) << c.what;
+    EXPECT_EQ(WhatLiesAt(folder.PathOf("b")), plantedAs) << c.what;
+  }
+  EXPECT_EQ(Requests("b"), 0);
+}
+
+// A FIFO that someone holds open for reading opens without waiting, and is
+// refused all the same.
+TEST_F(DownloadWorker, FifoWithAReaderIsNotWrittenTo) {
+  Publish(1, {MakePiece("a", 10, 1)});
+  ASSERT_EQ(mkfifo(folder.PathOf("a").c_str(), 0600), 0);
+  const int reader = open(folder.PathOf("a").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(Run(), (Messages{kRateUnknown, {WM_DOWNLOAD_ERROR, 1, 0}}));
+  char byte = 0;
+  EXPECT_LE(read(reader, &byte, 1), 0);  // nothing was written into it
+  close(reader);
   EXPECT_EQ(Requests("a"), 0);
 }
 

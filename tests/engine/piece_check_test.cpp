@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <list>
 #include <string>
@@ -50,6 +52,24 @@ TEST_F(PieceCheck, MarksOnlyPiecesWithTheListedChecksum) {
   // Nothing on disk is touched.
   EXPECT_EQ(folder.Read("short.cab"), "12345678");
   EXPECT_FALSE(folder.Exists("missing.cab"));
+}
+
+// Planted under a piece's name: a link, even to a good piece, a FIFO nobody
+// writes to, a link to an endless device. Each is passed at once and counts
+// as a missing file: checksum 0.
+TEST_F(PieceCheck, OnlyRegularFilesReachedWithoutALinkAreRead) {
+  folder.Write("good.cab", "123456789");
+  ASSERT_EQ(symlink(folder.PathOf("good.cab").c_str(), folder.PathOf("link.cab").c_str()), 0);
+  ASSERT_EQ(mkfifo(folder.PathOf("fifo.cab").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", folder.PathOf("zero.cab").c_str()), 0);
+  std::list<PieceEntry> entries = {
+      {"link.cab", kCheckValue, false}, {"fifo.cab", kCheckValue, false},
+      {"zero.cab", kCheckValue, false}, {"fifo.cab", "0", false},
+      {"zero.cab", "0", false},         {"good.cab", kCheckValue, false},
+  };
+  EXPECT_EQ(Check(entries), (std::vector<bool>{false, false, false, true, true, true}));
+  EXPECT_EQ(window.Invalidations().size(), 6u);
+  EXPECT_EQ(folder.Read("good.cab"), "123456789");
 }
 
 TEST_F(PieceCheck, StatusDotsStepOncePerFile) {

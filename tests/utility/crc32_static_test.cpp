@@ -1,6 +1,9 @@
 #include "utility/crc32_static.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -96,8 +99,10 @@ TEST(Crc32Values, FoldedBlocksMatchZlibAtAnyOffsetAndLength) {
 TEST(Crc32Files, EveryOperationGivesTheInMemoryValue) {
   test_support::ScratchFolder folder;
   const std::size_t tenMiB = 10u * 1024 * 1024;
+  const std::size_t block = CCrc32Static::kStreamBlockSize;
   for (std::size_t length : {std::size_t{1}, std::size_t{4095}, std::size_t{4096},
-                             std::size_t{8192}, std::size_t{8193}, tenMiB, tenMiB + 3}) {
+                             std::size_t{8192}, std::size_t{8193}, block - 1, block, block + 1,
+                             2 * block, tenMiB, tenMiB + 3}) {
     const std::string bytes = RandomBytes(length, static_cast<unsigned>(length) * 31u);
     folder.Write("piece", bytes);
     const DWORD expected = Zlib(bytes);
@@ -134,6 +139,36 @@ TEST(Crc32Files, MissingFile) {
     EXPECT_EQ(compute(missing.c_str(), checksum), static_cast<DWORD>(ENOENT));
     EXPECT_EQ(checksum, 0u);
   }
+}
+
+// Whatever else lies under a piece's name gives what a missing file gives,
+// at once, and nothing is read through it: a link, even to a good piece, a
+// FIFO nobody writes to, a link to an endless device, a socket.
+TEST(Crc32Files, StreamReadsOnlyRegularFilesAndNeverWaits) {
+  test_support::ScratchFolder folder;
+  folder.Write("good", "123456789");
+  ASSERT_EQ(symlink(folder.PathOf("good").c_str(), folder.PathOf("link").c_str()), 0);
+  ASSERT_EQ(mkfifo(folder.PathOf("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", folder.PathOf("zero").c_str()), 0);
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = folder.PathOf("socket");
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+  for (const char* name : {"link", "fifo", "zero", "socket", "link/"}) {
+    DWORD checksum = 1;
+    EXPECT_EQ(CCrc32Static::ComputeFileCrcStream(folder.PathOf(name).c_str(), checksum), NO_ERROR)
+        << name;
+    EXPECT_EQ(checksum, 0u) << name;
+  }
+  DWORD checksum = 0;
+  CCrc32Static::ComputeFileCrcStream(folder.PathOf("good").c_str(), checksum);
+  EXPECT_EQ(checksum, 0xCBF43926u);
+  close(listener);
 }
 
 // Another program still writing the piece must not stop the check.
