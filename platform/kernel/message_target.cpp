@@ -8,9 +8,14 @@
 
 namespace {
 
+struct Entry {
+  CMessageTarget* target;
+  int kind;
+};
+
 struct TargetTable {
   std::shared_mutex mutex;
-  std::unordered_map<std::uintptr_t, CMessageTarget*> targets;
+  std::unordered_map<std::uintptr_t, Entry> targets;
   std::uintptr_t lastId = 0;
 };
 
@@ -27,18 +32,26 @@ BOOL WithTarget(HWND window, Call call) {
   std::shared_lock<std::shared_mutex> lock(table.mutex);
   auto found = table.targets.find(IdOf(window));
   if (found == table.targets.end()) return FALSE;
-  call(*found->second);
+  call(*found->second.target);
   return TRUE;
 }
 
 }  // namespace
 
-HWND RegisterMessageTarget(CMessageTarget* target) {
+HWND RegisterMessageTarget(CMessageTarget* target, int kind) {
   TargetTable& table = Table();
   std::unique_lock<std::shared_mutex> lock(table.mutex);
   std::uintptr_t id = ++table.lastId;
-  table.targets.emplace(id, target);
+  table.targets.emplace(id, Entry{target, kind});
   return reinterpret_cast<HWND>(id);
+}
+
+CMessageTarget* FindMessageTarget(HWND window, int kind) {
+  TargetTable& table = Table();
+  std::shared_lock<std::shared_mutex> lock(table.mutex);
+  auto found = table.targets.find(IdOf(window));
+  if (found == table.targets.end() || found->second.kind != kind) return nullptr;
+  return found->second.target;
 }
 
 void UnregisterMessageTarget(HWND window) {

@@ -33,7 +33,7 @@ std::unique_ptr<CWindowObject> MakeControl(QWidget* parent, const DialogControlT
 }  // namespace
 
 CDialogHost::CDialogHost(CDialogBase* owner, const DialogTemplate& dialog)
-    : CWindowObject(new CDialogWidget(this), 0), m_owner(owner) {
+    : CWindowObject(new CDialogWidget(this), 0, kKind), m_owner(owner) {
   m_dialogWidget = static_cast<CDialogWidget*>(Widget());
   m_dwStyle = dialog.style;
   m_dwExStyle = dialog.exStyle;

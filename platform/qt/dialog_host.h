@@ -14,6 +14,8 @@ class CDialogWidget;
 
 class CDialogHost final : public CWindowObject {
  public:
+  static constexpr WindowKind kKind = WindowKind::Dialog;
+
   CDialogHost(CDialogBase* owner, const DialogTemplate& dialog);
   ~CDialogHost() override;
 

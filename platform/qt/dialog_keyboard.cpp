@@ -1,6 +1,6 @@
 #include "platform/win32/dialog_keyboard.h"
 
-#include "hosted_control.h"
+#include "window_object.h"
 #include "platform/win32/user_window.h"
 
 namespace {
@@ -8,7 +8,8 @@ namespace {
 bool BelongsToDialog(HWND dialog, HWND window) {
   if (window == dialog) return true;
   CWindowObject* object = CWindowObject::FromHandle(window);
-  return object != nullptr && dynamic_cast<CHostedControl*>(object) == nullptr &&
+  // A hosted control takes its own keys.
+  return object != nullptr && object->Kind() != WindowKind::Hosted &&
          object->ControlId() != 0 && GetDlgItem(dialog, object->ControlId()) == window;
 }
 

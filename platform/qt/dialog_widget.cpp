@@ -44,10 +44,10 @@ void CDialogWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.fillRect(event->rect(), kDialogFace);
   if (m_host == nullptr) return;
-  m_painter = &painter;
-  m_paintRect = event->rect();
+  // GDI calls made while WM_PAINT is handled draw with this painter.
+  m_host->BeginPainting(&painter, event->rect());
   m_host->Dispatch(WM_PAINT, 0, 0);
-  m_painter = nullptr;
+  m_host->EndPainting();
 }
 
 void CDialogWidget::mouseMoveEvent(QMouseEvent* event) {

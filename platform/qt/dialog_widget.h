@@ -5,19 +5,13 @@
 // layer only; user-interface thread only.
 
 #include <QPoint>
-#include <QRect>
 #include <QWidget>
 
 class CDialogHost;
-class QPainter;
 
 class CDialogWidget final : public QWidget {
  public:
   explicit CDialogWidget(CDialogHost* host);
-
-  // Valid only while the window's WM_PAINT is being handled.
-  QPainter* ActivePainter() const { return m_painter; }
-  QRect ActivePaintRect() const { return m_paintRect; }
 
   // Moves the window with the pointer until the left button is released.
   void BeginMove();
@@ -35,8 +29,6 @@ class CDialogWidget final : public QWidget {
   void DispatchMouse(unsigned message, QMouseEvent* event);
 
   CDialogHost* m_host;
-  QPainter* m_painter = nullptr;
-  QRect m_paintRect;
   bool m_bMoving = false;
   QPoint m_moveOffset;
   QPoint m_lastGlobal;

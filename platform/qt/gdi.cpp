@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/kernel/ansi_text.h"
-#include "dialog_widget.h"
 #include "gdi_objects.h"
 #include "window_object.h"
 
@@ -17,10 +16,6 @@ QColor ColorOf(COLORREF color) {
 }
 
 COLORREF ColorRefOf(QRgb pixel) { return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)); }
-
-CDialogWidget* DialogWidgetOf(HWND window) {
-  return dynamic_cast<CDialogWidget*>(CWindowObject::WidgetFromHandle(window));
-}
 
 // Copies from a memory context's bitmap onto a window painter or onto another
 // memory context's bitmap.
@@ -50,11 +45,11 @@ CQtRegion* RegionFromHandle(HGDIOBJ object) { return dynamic_cast<CQtRegion*>(ob
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   auto* hdc = new DeviceContext;
-  CDialogWidget* widget = DialogWidgetOf(window);
+  CWindowObject* object = CWindowObject::FromHandle(window);
   QRect area;
-  if (widget != nullptr) {
-    hdc->painter = widget->ActivePainter();
-    area = widget->ActivePaintRect();
+  if (object != nullptr) {
+    hdc->painter = object->ActivePainter();
+    area = object->ActivePaintRect();
   }
   if (paint != nullptr) {
     paint->hdc = hdc;

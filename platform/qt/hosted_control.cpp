@@ -65,7 +65,7 @@ std::unique_ptr<CWindowObject> CreateHostedControl(const std::string& classId, Q
 HRESULT CAxWindow::QueryControl(IWebBrowser2** browser) const {
   if (browser == nullptr) return E_FAIL;
   *browser = nullptr;
-  auto* host = dynamic_cast<CHostedControl*>(CWindowObject::FromHandle(m_hWnd));
+  auto* host = CWindowObject::FromHandle<CHostedControl>(m_hWnd);
   if (host == nullptr) return E_FAIL;
   *browser = host->Browser();
   return *browser != nullptr ? S_OK : E_NOINTERFACE;

@@ -14,7 +14,9 @@
 
 class CHostedControl : public CWindowObject {
  public:
-  CHostedControl(QWidget* widget, int controlId) : CWindowObject(widget, controlId) {}
+  static constexpr WindowKind kKind = WindowKind::Hosted;
+
+  CHostedControl(QWidget* widget, int controlId) : CWindowObject(widget, controlId, kKind) {}
   virtual IWebBrowser2* Browser() { return nullptr; }
 };
 

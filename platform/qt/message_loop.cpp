@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "dialog_host.h"
+#include "window_object.h"
 #include "window_events.h"
 
 namespace {
@@ -46,7 +46,7 @@ HWND DialogOfKeyTarget(QObject* watched) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || QApplication::activeModalWidget() != nullptr) return nullptr;
   CWindowObject* window = CWindowObject::FromWidget(widget->window());
-  if (window == nullptr || dynamic_cast<CDialogHost*>(window) == nullptr) return nullptr;
+  if (window == nullptr || window->Kind() != WindowKind::Dialog) return nullptr;
   CWindowObject* nearest = CWindowObject::FromWidget(widget);
   return nearest ? nearest->Handle() : nullptr;
 }

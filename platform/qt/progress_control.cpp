@@ -32,7 +32,7 @@ class CProgressBarWidget final : public QProgressBar {
 
 CProgressControl::CProgressControl(QWidget* parent, int controlId, const QRect& rect, DWORD)
     : CWindowObject(nullptr, controlId) {
-  m_widget = new CProgressBarWidget(parent);
+  AttachWidget(new CProgressBarWidget(parent));
   m_widget->setGeometry(rect);
 }
 

@@ -47,7 +47,7 @@ BOOL ShowWindow(HWND window, int command) {
 }
 
 BOOL DestroyWindow(HWND window) {
-  auto* dialog = dynamic_cast<CDialogHost*>(CWindowObject::FromHandle(window));
+  auto* dialog = CWindowObject::FromHandle<CDialogHost>(window);
   return dialog ? dialog->Destroy() : FALSE;
 }
 
@@ -102,7 +102,7 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND GetDlgItem(HWND dialog, int id) {
-  auto* host = dynamic_cast<CDialogHost*>(CWindowObject::FromHandle(dialog));
+  auto* host = CWindowObject::FromHandle<CDialogHost>(dialog);
   CWindowObject* control = host ? host->Control(id) : nullptr;
   return control ? control->Handle() : nullptr;
 }

@@ -1,16 +1,23 @@
 #include "window_object.h"
 
 #include <QCoreApplication>
-#include <unordered_map>
+#include <QVariant>
+#include <cstdint>
 
 #include "window_events.h"
 
 namespace {
 
-// User-interface thread only, like every window of the program.
-std::unordered_map<HWND, CWindowObject*>& Windows() {
-  static std::unordered_map<HWND, CWindowObject*> windows;
-  return windows;
+// The kind under which the handle table holds the layer's windows; targets
+// registered by anyone else are never taken for one.
+constexpr int kWindowObjectKind = 0x5157;
+
+// A widget names its window by handle, so a stale widget finds nothing.
+constexpr char kHandleProperty[] = "veltraWindowHandle";
+
+HWND HandleOfWidget(const QWidget* widget) {
+  const QVariant handle = widget->property(kHandleProperty);
+  return handle.isValid() ? reinterpret_cast<HWND>(handle.value<quintptr>()) : nullptr;
 }
 
 class CWindowReceiver final : public QObject {
@@ -39,19 +46,27 @@ class CWindowReceiver final : public QObject {
 
 }  // namespace
 
-CWindowObject::CWindowObject(QWidget* widget, int controlId)
-    : m_widget(widget),
-      m_receiver(std::make_unique<CWindowReceiver>(this)),
-      m_hWnd(RegisterMessageTarget(this)),
-      m_nControlId(controlId) {
-  Windows()[m_hWnd] = this;
+CWindowObject::CWindowObject(QWidget* widget, int controlId, WindowKind kind)
+    : m_receiver(std::make_unique<CWindowReceiver>(this)),
+      m_hWnd(RegisterMessageTarget(this, kWindowObjectKind)),
+      m_nControlId(controlId),
+      m_kind(kind) {
+  AttachWidget(widget);
 }
 
 CWindowObject::~CWindowObject() { Unregister(); }
 
+void CWindowObject::AttachWidget(QWidget* widget) {
+  m_widget = widget;
+  if (widget != nullptr) {
+    widget->setProperty(kHandleProperty,
+                        QVariant::fromValue(reinterpret_cast<quintptr>(m_hWnd)));
+  }
+}
+
 CWindowObject* CWindowObject::FromHandle(HWND window) {
-  auto found = Windows().find(window);
-  return found == Windows().end() ? nullptr : found->second;
+  if (window == nullptr) return nullptr;
+  return static_cast<CWindowObject*>(FindMessageTarget(window, kWindowObjectKind));
 }
 
 QWidget* CWindowObject::WidgetFromHandle(HWND window) {
@@ -61,9 +76,7 @@ QWidget* CWindowObject::WidgetFromHandle(HWND window) {
 
 CWindowObject* CWindowObject::FromWidget(const QWidget* widget) {
   for (; widget != nullptr; widget = widget->parentWidget()) {
-    for (const auto& entry : Windows()) {
-      if (entry.second->Widget() == widget) return entry.second;
-    }
+    if (CWindowObject* object = FromHandle(HandleOfWidget(widget))) return object;
   }
   return nullptr;
 }
@@ -73,9 +86,18 @@ LRESULT CWindowObject::Send(UINT, WPARAM, LPARAM) { return 0; }
 void CWindowObject::Unregister() {
   if (m_hWnd == nullptr) return;
   UnregisterMessageTarget(m_hWnd);
-  Windows().erase(m_hWnd);
   m_hWnd = nullptr;
   QCoreApplication::removePostedEvents(m_receiver.get());
+}
+
+void CWindowObject::BeginPainting(QPainter* painter, const QRect& area) {
+  m_activePainter = painter;
+  m_activePaintRect = area;
+}
+
+void CWindowObject::EndPainting() {
+  m_activePainter = nullptr;
+  m_activePaintRect = QRect();
 }
 
 void CWindowObject::DropPostedMessages() {

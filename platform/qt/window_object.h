@@ -7,21 +7,35 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 #include <memory>
 
 #include "platform/win32/message_target.h"
 #include "platform/win32/ui_types.h"
 
+class QPainter;
+
+// What a window is, for the calls that act only on one sort of window.
+enum class WindowKind { Control, Dialog, Hosted };
+
 class CWindowObject : public CMessageTarget {
  public:
-  CWindowObject(QWidget* widget, int controlId);
+  static constexpr WindowKind kKind = WindowKind::Control;
+
+  CWindowObject(QWidget* widget, int controlId, WindowKind kind = WindowKind::Control);
   ~CWindowObject() override;
   CWindowObject(const CWindowObject&) = delete;
   CWindowObject& operator=(const CWindowObject&) = delete;
 
   // The object registered for a handle, or null; user-interface thread only.
   static CWindowObject* FromHandle(HWND window);
+  // The same, but null unless the window is of T's kind.
+  template <typename T>
+  static T* FromHandle(HWND window) {
+    CWindowObject* object = FromHandle(window);
+    return object != nullptr && object->Kind() == T::kKind ? static_cast<T*>(object) : nullptr;
+  }
   // Its widget, or null.
   static QWidget* WidgetFromHandle(HWND window);
   // The object whose widget is the given one or its nearest registered
@@ -31,6 +45,14 @@ class CWindowObject : public CMessageTarget {
   HWND Handle() const { return m_hWnd; }
   QWidget* Widget() const { return m_widget.data(); }
   int ControlId() const { return m_nControlId; }
+  WindowKind Kind() const { return m_kind; }
+
+  // The painter and the area of the WM_PAINT being handled; null and empty
+  // outside one.
+  QPainter* ActivePainter() const { return m_activePainter; }
+  QRect ActivePaintRect() const { return m_activePaintRect; }
+  void BeginPainting(QPainter* painter, const QRect& area);
+  void EndPainting();
 
   DWORD m_dwStyle = 0;
   DWORD m_dwExStyle = 0;
@@ -47,6 +69,9 @@ class CWindowObject : public CMessageTarget {
   void Invalidate(const RECT* rect, BOOL erase) override;
 
  protected:
+  // Makes the widget this window's, so FromWidget finds it.
+  void AttachWidget(QWidget* widget);
+
   QPointer<QWidget> m_widget;
 
  private:
@@ -54,4 +79,7 @@ class CWindowObject : public CMessageTarget {
   std::unique_ptr<QObject> m_receiver;
   HWND m_hWnd;
   int m_nControlId;
+  WindowKind m_kind;
+  QPainter* m_activePainter = nullptr;
+  QRect m_activePaintRect;
 };

@@ -16,8 +16,14 @@ class CMessageTarget {
   virtual void Invalidate(const RECT* rect, BOOL erase) = 0;
 };
 
-// Handles are never reused, so a stale handle keeps failing.
-HWND RegisterMessageTarget(CMessageTarget* target);
+// Handles are never reused, so a stale handle keeps failing. The kind says
+// what sort of target the handle holds, so that the layer which made it can
+// find it again by handle without guessing its type; 0 is no kind.
+HWND RegisterMessageTarget(CMessageTarget* target, int kind = 0);
+// The target registered for the handle with this kind, or null. The table
+// keeps no hold on it: use it only on a thread that keeps it registered
+// meanwhile, such as the one that unregisters it.
+CMessageTarget* FindMessageTarget(HWND window, int kind);
 // When this returns, no call into the target is running or will start.
 void UnregisterMessageTarget(HWND window);
 

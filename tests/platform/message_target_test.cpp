@@ -83,4 +83,28 @@ TEST(MessageTarget, DestroyingAWindowWhileAnotherThreadPosts) {
   }
 }
 
+// A layer finds its own targets by handle and kind, and nothing else.
+TEST(MessageTarget, FindsATargetOnlyUnderItsOwnKind) {
+  CRecordingWindow plain;
+  CRecordingWindow kinded;
+  UnregisterMessageTarget(kinded.m_hWnd);
+  const HWND handle = RegisterMessageTarget(&kinded, 7);
+  struct Case {
+    HWND window;
+    int kind;
+    CMessageTarget* expected;
+  } const cases[] = {
+      {plain.m_hWnd, 0, &plain}, {plain.m_hWnd, 7, nullptr}, {handle, 7, &kinded},
+      {handle, 0, nullptr},      {handle, 8, nullptr},       {nullptr, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindMessageTarget(c.window, c.kind), c.expected) << "kind " << c.kind;
+  }
+  // Posts reach a target whatever its kind.
+  EXPECT_EQ(PostMessageA(handle, WM_USER, 0, 0), TRUE);
+  EXPECT_EQ(kinded.Messages().size(), 1u);
+  UnregisterMessageTarget(handle);
+  EXPECT_EQ(FindMessageTarget(handle, 7), nullptr);
+}
+
 }  // namespace
