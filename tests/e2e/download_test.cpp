@@ -1,5 +1,10 @@
 // A player's download from start to end: fresh, again, repaired, resumed.
 
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <boost/filesystem.hpp>
+
 #include "tests/e2e/e2e_harness.h"
 
 namespace e2e {
@@ -83,6 +88,70 @@ TEST_F(Download, OnlyTheDamagedAndTheMissingPieceAreFetched) {
   EXPECT_TRUE(AllPiecesIntact(pieces));
   ClickClose();
   EXPECT_EQ(WaitForExit(10), 0);
+}
+
+TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
+  const std::vector<Piece> pieces = SeveralPieces();
+  Publish(pieces);
+  for (const Piece& piece : pieces) {
+    test_support::Route slow;
+    slow.body = piece.body;
+    slow.bytesPerSecond = 1024 * 1024;
+    ServePiece(piece.name, slow);
+  }
+  StartProgram();
+  ASSERT_FALSE(WaitForWindow().empty());
+  // Killed in the middle of the first piece, with part of it on disk.
+  ASSERT_TRUE(PollUntil(30, [&] {
+    return ReadFile(DownloadFolder() + pieces[0].name).size() > 300 * 1024;
+  }));
+  m_program.Signal(SIGKILL);
+  ASSERT_EQ(WaitForExit(5), 128 + SIGKILL);
+  KillProgram();  // the browser engine's helpers too
+  EXPECT_LT(ReadFile(DownloadFolder() + pieces[0].name).size(), pieces[0].body.size());
+
+  Publish(pieces);
+  StartProgram();
+  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_TRUE(WaitForStartButton(60));
+  EXPECT_TRUE(AllPiecesIntact(pieces));
+  ClickStart();
+  EXPECT_EQ(WaitForExit(10), 0);
+  EXPECT_TRUE(WaitForInstallerRecord(10));
+}
+
+// The page is only a guest in the window: stalled or gone, the download runs
+// the same, to the same requests and the same start.
+TEST_F(Download, PromoServerStalledOrDownChangesNothing) {
+  const std::vector<Piece> pieces = SeveralPieces();
+  enum class Promo { Up, Stalled, Down };
+  for (const Promo promo : {Promo::Up, Promo::Stalled, Promo::Down}) {
+    SCOPED_TRACE(promo == Promo::Up ? "page up" : promo == Promo::Stalled ? "page stalled" : "page down");
+    m_package.reset();
+    m_package = std::make_unique<test_support::TestHttpServer>(kPackagePort);
+    Publish(pieces);
+    if (promo == Promo::Stalled) {
+      test_support::Route stalled;
+      stalled.body = "<html><body>late</body></html>";
+      stalled.stallMs = 120000;
+      m_promo->SetRoute(kPromoPath, stalled);
+    }
+    if (promo == Promo::Down) m_promo.reset();
+    boost::filesystem::remove_all(DownloadFolder());
+    boost::filesystem::remove(Work() + kInstallerRecord);
+
+    StartProgram();
+    ASSERT_FALSE(WaitForWindow().empty());
+    ASSERT_TRUE(WaitForStartButton(60));
+    if (m_promo) {
+      EXPECT_GE(m_promo->RequestCount(kPromoPath), 1);
+    }
+    EXPECT_EQ(PieceRequests(), GetsOf(pieces));
+    EXPECT_TRUE(AllPiecesIntact(pieces));
+    ClickStart();
+    EXPECT_EQ(WaitForExit(10), 0);
+    EXPECT_TRUE(WaitForInstallerRecord(10));
+  }
 }
 
 }  // namespace

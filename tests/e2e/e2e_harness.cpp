@@ -46,7 +46,7 @@ const char kReferenceTitle[] = "^e2e-reference-box$";
 
 const char kPromoPage[] =
     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>promo</title></head>"
-    "<body style=\"background:#102030;color:#e0d0a0\"><h1>VELTRA</h1></body></html>";
+    "<body style=\"background:#3060c0;color:#e0d0a0\"><h1>VELTRA</h1></body></html>";
 
 const char kStandInScript[] =
     "#!/bin/sh\n"
@@ -289,11 +289,7 @@ bool E2eTest::WaitForBox(double seconds) {
          !Boxes().empty();
 }
 
-bool E2eTest::BoxSays(const std::string& box, const std::string& text) {
-  Display().Focus(box);
-  SleepMs(300);  // the focus frame is drawn
-  const std::optional<Image> shown = Display().WindowPicture(box);
-  if (!shown) return false;
+std::optional<Image> E2eTest::ReferenceBox(const std::string& text) {
   ChildProcess::Options options;
   options.arguments = {VELTRA_REFERENCE_BOX, text};
   options.environment = EnvironmentWith({{"DISPLAY", Display().Name()}, {"QT_QPA_PLATFORM", ""}});
@@ -304,13 +300,22 @@ bool E2eTest::BoxSays(const std::string& box, const std::string& text) {
     if (!found.empty()) window = found.front();
     return !window.empty() || !reference.Running();
   }, 100);
-  if (window.empty()) return false;
+  if (window.empty()) return std::nullopt;
   Display().Focus(window);
-  SleepMs(300);
-  const std::optional<Image> expected = Display().WindowPicture(window);
+  SleepMs(300);  // the focus frame is drawn
+  std::optional<Image> picture = Display().WindowPicture(window);
   reference.Kill();
-  // The program's box gets its focus back for whatever the test does next.
   PollUntil(5, [&] { return Display().FindWindows(kReferenceTitle).empty(); }, 50);
+  return picture;
+}
+
+bool E2eTest::BoxSays(const std::string& box, const std::string& text) {
+  Display().Focus(box);
+  SleepMs(300);
+  const std::optional<Image> shown = Display().WindowPicture(box);
+  if (!shown) return false;
+  const std::optional<Image> expected = ReferenceBox(text);
+  // The program's box gets its focus back for whatever the test does next.
   Display().Focus(box);
   return expected && *expected == *shown;
 }
@@ -350,6 +355,16 @@ void E2eTest::KillProgram() { m_program.Kill(); }
     }
   }
   return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> E2eTest::DownloadFolderListing() const {
+  std::vector<std::string> listing;
+  for (const std::string& name : FolderNames(DownloadFolder())) {
+    struct stat info {};
+    lstat((DownloadFolder() + name).c_str(), &info);
+    listing.push_back(name + "=" + (S_ISREG(info.st_mode) ? std::to_string(info.st_size) : "not a file"));
+  }
+  return listing;
 }
 
 bool E2eTest::WaitForInstallerRecord(double seconds) {

@@ -53,8 +53,10 @@ bool FileExists(const std::string& path);  // without following a last link
 // Names in a folder, sorted; empty when it does not exist.
 std::vector<std::string> FolderNames(const std::string& folder);
 
+// Scenario helpers are public so that tables of cases can call them from
+// their rows.
 class E2eTest : public ::testing::Test {
- protected:
+ public:
   static void SetUpTestSuite();
   static void TearDownTestSuite();
   void SetUp() override;
@@ -88,6 +90,8 @@ class E2eTest : public ::testing::Test {
   // Whether the box shows exactly this text: its picture equals that of a
   // box made the same way with the text.
   bool BoxSays(const std::string& box, const std::string& text);
+  // A picture of a box made as the program makes them, with this text.
+  std::optional<Image> ReferenceBox(const std::string& text);
   void PressEnterOn(const std::string& window);
   // A move onto the point, then a press and release there (window pixels).
   void ClickInWindow(int x, int y);
@@ -109,6 +113,8 @@ class E2eTest : public ::testing::Test {
   bool WaitForInstallerRecord(double seconds);
   // A picture kept for a failing test, in the build's e2e-pictures folder.
   void KeepScreenshot(const std::string& label);
+  // Piece files' sizes, "name=size" each, sorted (links and FIFOs not followed).
+  std::vector<std::string> DownloadFolderListing() const;
 
   test_support::ScratchFolder m_root;
   std::unique_ptr<test_support::TestHttpServer> m_package;

@@ -301,7 +301,11 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
       return;
     }
     boost::system::error_code ignored;
-    socket_.set_option(asio::socket_base::linger(true, 0), ignored);
+    if (route_.cutCloses) {
+      socket_.shutdown(tcp::socket::shutdown_send, ignored);
+    } else {
+      socket_.set_option(asio::socket_base::linger(true, 0), ignored);
+    }
     socket_.close(ignored);
   }
 

@@ -47,6 +47,9 @@ struct Route {
   // connection (SO_LINGER 0 + close). npos = no cut. With chunked the count
   // is of body bytes, not of framing bytes.
   std::size_t cutAfter = std::string::npos;
+  // With cutAfter: end the connection with a plain close (FIN) instead of
+  // the reset, so the client sees the body end early rather than an error.
+  bool cutCloses = false;
   // With stallMs > 0: after stallAfter body bytes (clamped to the body size)
   // the server pauses stallMs milliseconds, then goes on. The pause ends
   // early when the server is destroyed.
