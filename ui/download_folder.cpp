@@ -1,31 +1,32 @@
 #include "ui/download_folder.h"
 
-#include <boost/filesystem/operations.hpp>
-#include <exception>
 #include <vector>
 
+#include "platform/win32/private_folder.h"
 #include "platform/win32/temp_path.h"
 
 namespace {
 
 constexpr char kFolderName[] = "Kelpa";
 
+// Another user's folder, or one others may write into, is never used: a file
+// in it could be theirs whatever its checksum says. Nothing in it is changed.
+std::string UsableOrNone(const std::string& folder) {
+  return IsPrivateFolder(folder) ? folder : std::string();
+}
+
 }  // namespace
 
 std::string PrepareDownloadFolder() {
   const DWORD length = GetTempPathA(0, nullptr);
-  if (length == 0) return "./";
+  if (length == 0) return UsableOrNone("./");
   std::vector<char> buffer(length + 1, '\0');
   GetTempPathA(length, buffer.data());
-  std::string folder(buffer.data());
-  try {
-    const boost::filesystem::path subfolder(folder + kFolderName);
-    if (!boost::filesystem::is_directory(boost::filesystem::status(subfolder))) {
-      boost::filesystem::create_directory(subfolder);
-    }
-    folder += std::string(kFolderName) + "/";
-  } catch (const std::exception&) {
-    // The pieces then lie in the temporary folder itself.
-  }
-  return folder;
+  const std::string temporary(buffer.data());
+  const std::string subfolder = temporary + kFolderName;
+  // Made here, or made by an earlier run: either way it is tested as found,
+  // since someone may have made it first.
+  CreatePrivateFolder(subfolder);
+  if (IsPrivateFolder(subfolder)) return subfolder + "/";
+  return UsableOrNone(temporary);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The download folder: the temporary folder followed by "Kelpa/", made when
-// it is not a directory yet; the bare temporary folder when it cannot be
-// made; "./" without a temporary folder. Always ends in "/".
+// The download folder: the temporary folder followed by "Kelpa/", made (mode
+// 0700) when missing; the bare temporary folder when "Kelpa" cannot be made
+// or is not private; "./" without a temporary folder. A folder is used only
+// when it is private (see private_folder.h); empty when none is. Otherwise it
+// always ends in "/".
 
 #include <string>
 

@@ -1,10 +1,14 @@
+#include <string>
 #include <vector>
 
 #include "engine/download_globals.h"
 #include "platform/win32/create_process.h"
+#include "platform/win32/message_box.h"
 #include "ui/main_dlg.h"
+#include "ui/ui_texts.h"
 
-// Whether or not the installer started, the program's job is over.
+// The program's job is over either way; a launch that failed is said so, and
+// ends like any other error.
 void CMainDlg::LaunchInstaller() {
   const std::string commandLine = "\"" + g_strInstallerPath + "\"";
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -12,7 +16,13 @@ void CMainDlg::LaunchInstaller() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                 nullptr, &startup, &process);
-  CloseDialog(0);
+  if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                     nullptr, nullptr, &startup, &process)) {
+    CloseDialog(0);
+    return;
+  }
+  std::string text = kLaunchFailedText;
+  if (GetLastError() == ERROR_BAD_EXE_FORMAT) text += kWineNeededText;
+  MessageBoxA(m_hWnd, text.c_str(), kErrorCaption, MB_OK);
+  CloseDialog(-1);
 }

@@ -40,7 +40,13 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SetIcons();
   SetWindowTextA(m_hWnd, g_szWindowTitle);
   RegisterWithMessageLoop();
-  StartWorker();
+  // Without a private folder nothing is fetched, checked or written: the user
+  // gets the file-write box and the program ends with -1.
+  if (g_strTempDir.empty()) {
+    PostMessageA(m_hWnd, WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
+  } else {
+    StartWorker();
+  }
   return TRUE;
 }
 

@@ -10,3 +10,7 @@ extern const char kErrorCaption[];
 extern const char kFileWriteErrorText[];
 extern const char kPackageDataErrorText[];
 extern const char kConnectionErrorPrefix[];
+// A failed installer launch; the second sentence follows on the same line
+// when the installer is a Windows program and there is no Wine to run it.
+extern const char kLaunchFailedText[];
+extern const char kWineNeededText[];

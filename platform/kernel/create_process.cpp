@@ -1,23 +1,20 @@
 #include "platform/win32/create_process.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "platform/win32/last_error.h"
 
 extern char** environ;
 
 namespace {
-
-bool StartsWithWindowsHeader(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  char header[2] = {0, 0};
-  return file.read(header, 2) && header[0] == 'M' && header[1] == 'Z';
-}
 
 bool IsExecutable(const std::string& path) {
   struct stat info {};
@@ -37,12 +34,40 @@ std::string FindWine() {
   return std::string();
 }
 
-bool AddOwnerExecuteBit(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  if (info.st_mode & S_IXUSR) return true;
-  return chmod(path.c_str(), (info.st_mode & 07777) | S_IXUSR) == 0;
-}
+// The program file, opened without following a link at its last component and
+// without waiting on a FIFO; closed on every way out.
+class ProgramFile {
+ public:
+  explicit ProgramFile(const std::string& path)
+      : m_fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
+        m_missing(m_fd < 0 && errno == ENOENT) {}
+  ~ProgramFile() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  ProgramFile(const ProgramFile&) = delete;
+  ProgramFile& operator=(const ProgramFile&) = delete;
+
+  bool IsMissing() const { return m_missing; }
+  bool IsRegular() const {
+    struct stat info {};
+    return m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
+  }
+  bool StartsWithWindowsHeader() const {
+    char header[2] = {0, 0};
+    return ::pread(m_fd, header, 2, 0) == 2 && header[0] == 'M' && header[1] == 'Z';
+  }
+  // A downloaded file has no execute bit; the owner's is added.
+  bool AddOwnerExecuteBit() const {
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) return false;
+    if (info.st_mode & S_IXUSR) return true;
+    return ::fchmod(m_fd, (info.st_mode & 07777) | S_IXUSR) == 0;
+  }
+
+ private:
+  int m_fd;
+  bool m_missing;
+};
 
 pid_t Spawn(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
@@ -56,6 +81,11 @@ pid_t Spawn(const std::vector<std::string>& arguments) {
   const int failed = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   return failed == 0 ? child : 0;
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
 }
 
 }  // namespace
@@ -74,14 +104,20 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, SECURITY_ATTRIBUT
   const std::string program = applicationName != nullptr ? std::string(applicationName)
                               : commandLine != nullptr   ? ProgramOfCommandLine(commandLine)
                                                          : std::string();
-  if (program.empty() || !AddOwnerExecuteBit(program)) return FALSE;
+  if (program.empty()) return Fail(ERROR_FILE_NOT_FOUND);
+  // A link or a FIFO put where the installer should be is not started, nor is
+  // its target given an execute bit.
+  const ProgramFile file(program);
+  if (!file.IsRegular()) return Fail(file.IsMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
   std::vector<std::string> arguments{program};
-  if (StartsWithWindowsHeader(program)) {
+  if (file.StartsWithWindowsHeader()) {
     const std::string wine = FindWine();
-    if (!wine.empty()) arguments = {wine, program};
+    if (wine.empty()) return Fail(ERROR_BAD_EXE_FORMAT);
+    arguments = {wine, program};
   }
+  if (!file.AddOwnerExecuteBit()) return Fail(ERROR_ACCESS_DENIED);
   const pid_t child = Spawn(arguments);
-  if (child == 0) return FALSE;
+  if (child == 0) return Fail(ERROR_ACCESS_DENIED);
   if (processInformation != nullptr) {
     *processInformation = PROCESS_INFORMATION{nullptr, nullptr, static_cast<DWORD>(child), 0};
   }

@@ -1,13 +1,15 @@
 #pragma once
 // Starting a program, Windows-style, on POSIX. Any thread. The program is the
 // first item of the command line (quoted or up to the first space); the rest
-// of the line is not passed on. A downloaded file has no execute bit, so the
+// of the line is not passed on. Only a regular file reached without a link at
+// its last component is started. A downloaded file has no execute bit, so the
 // owner's is set first; a Windows program (starting with "MZ") is started
-// through `wine` when `wine` is on PATH. The new process gets no arguments,
-// this process's environment and current directory; nobody waits for it.
+// through `wine` on PATH. The new process gets no arguments, this process's
+// environment and current directory; nobody waits for it.
 
 #include <string>
 
+#include "platform/win32/last_error.h"
 #include "platform/win32/ui_types.h"
 
 struct SECURITY_ATTRIBUTES;
@@ -26,7 +28,10 @@ struct PROCESS_INFORMATION {
   DWORD dwThreadId;
 };
 
-// FALSE when nothing was started.
+// FALSE when nothing was started, with the reason in GetLastError():
+// ERROR_BAD_EXE_FORMAT for a Windows program and no `wine` on PATH,
+// ERROR_FILE_NOT_FOUND for an empty or missing path, ERROR_ACCESS_DENIED
+// otherwise.
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                     SECURITY_ATTRIBUTES* processAttributes, SECURITY_ATTRIBUTES* threadAttributes,
                     BOOL inheritHandles, DWORD creationFlags, void* environment,

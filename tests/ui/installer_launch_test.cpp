@@ -1,7 +1,9 @@
 // Starting the downloaded installer: one program, no arguments, our
-// environment and folder, and `wine` for a Windows program.
+// environment and folder, `wine` for a Windows program, nothing but a regular
+// file reached without a link, and a box when it cannot be started.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,8 +11,12 @@
 #include <cstdlib>
 #include <thread>
 
+#include "engine/download_globals.h"
 #include "platform/win32/create_process.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/ui/box_dismisser.h"
+#include "tests/ui/dialog_fixture.h"
+#include "ui/ui_texts.h"
 
 namespace {
 
@@ -81,8 +87,30 @@ TEST_F(InstallerLaunchTest, DownloadedFileGetsTheOwnersExecuteBit) {
 
 TEST_F(InstallerLaunchTest, NothingToStartReturnsFalse) {
   EXPECT_FALSE(Launch(""));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(Launch(m_folder.PathOf("missing.exe")));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
   EXPECT_FALSE(Launch(m_folder.Folder()));  // a folder is no program
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+// Planted where the installer should be: a link to a program that would run,
+// or a FIFO. Neither is started, and the link's target gets no execute bit.
+TEST_F(InstallerLaunchTest, OnlyARegularFileReachedWithoutALinkIsStarted) {
+  m_folder.Write("real.exe", kRecorder);
+  chmod(m_folder.PathOf("real.exe").c_str(), 0644);
+  ASSERT_EQ(symlink(m_folder.PathOf("real.exe").c_str(), m_folder.PathOf("link.exe").c_str()), 0);
+  ASSERT_EQ(mkfifo(m_folder.PathOf("fifo.exe").c_str(), 0600), 0);
+  for (const char* name : {"link.exe", "fifo.exe"}) {
+    EXPECT_FALSE(Launch(m_folder.PathOf(name))) << name;
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED) << name;
+  }
+  struct stat info {};
+  ASSERT_EQ(stat(m_folder.PathOf("real.exe").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+  // The same program, named directly, does start: it was the link refused.
+  ASSERT_TRUE(Launch(m_folder.PathOf("real.exe")));
+  EXPECT_FALSE(Recorded().empty());
 }
 
 TEST_F(InstallerLaunchTest, WindowsProgramGoesThroughWineOnPath) {
@@ -100,6 +128,68 @@ TEST_F(InstallerLaunchTest, WindowsProgramWithoutWineDoesNotStart) {
   m_folder.Write("VeltraSetup.exe", std::string("MZ\x90\0\x03", 5));
   setenv("PATH", m_folder.PathOf("nowhere").c_str(), 1);
   EXPECT_FALSE(Launch(m_folder.PathOf("VeltraSetup.exe")));
+  EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+}
+
+// The Turkish texts, checked against their decoded form through iconv.
+std::string Utf8ToCp1254(const std::string& text) {
+  iconv_t converter = iconv_open("CP1254", "UTF-8");
+  EXPECT_NE(converter, reinterpret_cast<iconv_t>(-1));
+  std::string in = text;
+  std::string out(text.size() * 2, '\0');
+  char* from = &in[0];
+  char* to = &out[0];
+  size_t left = in.size();
+  size_t room = out.size();
+  EXPECT_NE(iconv(converter, &from, &left, &to, &room), static_cast<size_t>(-1));
+  iconv_close(converter);
+  out.resize(out.size() - room);
+  return out;
+}
+
+const char kLaunchFailedUtf8[] = "Kurulum programı başlatılamadı.";
+const char kWineNeededUtf8[] = " Windows programlarını çalıştırmak için Wine gereklidir.";
+
+TEST(LaunchFailureTexts, AreTheWindows1254BytesOfTheTurkishSentences) {
+  EXPECT_EQ(std::string(kLaunchFailedText), Utf8ToCp1254(kLaunchFailedUtf8));
+  EXPECT_EQ(std::string(kWineNeededText), Utf8ToCp1254(kWineNeededUtf8));
+}
+
+// A launch that fails says so in a box of the dialog and ends with -1; the
+// Wine sentence is added only for a Windows program with no Wine to run it.
+class FailedLaunchTest : public ui_test::DialogTest {};
+
+TEST_F(FailedLaunchTest, ShowsItsBoxThenEndsWithMinusOne) {
+  test_support::ScratchFolder folder;
+  folder.Write("VeltraSetup.exe", std::string("MZ\x90\0\x03", 5));
+  folder.Write("broken.exe", "no interpreter line, no execute format");
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", folder.PathOf("nowhere").c_str(), 1);
+  struct Case {
+    std::string installer;
+    std::string text;
+  } cases[] = {
+      {folder.PathOf("VeltraSetup.exe"), std::string(kLaunchFailedUtf8) + kWineNeededUtf8},
+      {folder.PathOf("missing.exe"), kLaunchFailedUtf8},
+      {folder.PathOf("broken.exe"), kLaunchFailedUtf8},
+      {"", kLaunchFailedUtf8},
+  };
+  for (const Case& c : cases) {
+    if (!IsWindow(m_window)) {
+      CreateDialog(ui_test::kUnreachableManifest);
+      ShowQuiet();
+    }
+    g_strInstallerPath = c.installer;
+    ui_test::BoxDismisser dismisser;
+    m_dialog->LaunchInstaller();
+    ASSERT_EQ(dismisser.Seen().size(), 1u) << c.installer;
+    EXPECT_EQ(dismisser.Seen()[0].caption, "Hata");
+    EXPECT_EQ(dismisser.Seen()[0].text, c.text) << c.installer;
+    EXPECT_FALSE(IsWindow(m_window));
+    EXPECT_EQ(ui_test::PendingExitCode(), -1) << c.installer;
+  }
+  setenv("PATH", savedPath.c_str(), 1);
+  g_strInstallerPath.clear();
 }
 
 TEST(CommandLineTest, ProgramIsTheQuotedPartOrTheFirstWord) {

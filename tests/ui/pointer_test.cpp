@@ -12,6 +12,7 @@
 #include "engine/download_messages.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
+#include "tests/ui/box_dismisser.h"
 #include "tests/ui/dialog_fixture.h"
 #include "tests/ui/paint_spy.h"
 #include "ui/skin_layout.h"
@@ -178,11 +179,14 @@ TEST_F(PointerTest, StartPressAndReleaseLaunchesTheInstallerAndEndsWithZero) {
   g_strInstallerPath.clear();
 }
 
-TEST_F(PointerTest, StartWithNoInstallerStillEndsWithZero) {
+// Nothing to start is a failed launch: its box, then -1.
+TEST_F(PointerTest, StartWithNoInstallerEndsWithMinusOne) {
   g_strInstallerPath.clear();
+  BoxDismisser dismisser;
   ClickStart();
+  EXPECT_EQ(dismisser.Seen().size(), 1u);
   EXPECT_FALSE(IsWindow(m_window));
-  EXPECT_EQ(PendingExitCode(), 0);
+  EXPECT_EQ(PendingExitCode(), -1);
 }
 
 // The worker is still waiting for a manifest that never comes when the close
