@@ -109,6 +109,7 @@ std::optional<Image> VirtualDisplay::WindowPicture(const std::string& window) co
 }
 
 std::string VirtualDisplay::Property(const std::string& window, const std::string& name) const {
+  if (window == "root") return RunTool({"xprop", "-root", name}, Environment(), 10).output;
   return RunTool({"xprop", "-id", window, name}, Environment(), 10).output;
 }
 

@@ -12,7 +12,7 @@ int main(void) {
   GetCurrentDirectoryA(sizeof folder, folder);
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   WineVersion version = ntdll ? (WineVersion)(void*)GetProcAddress(ntdll, "wine_get_version") : NULL;
-  FILE* marker = fopen("windows-installer-ran.part", "w");
+  FILE* marker = fopen("windows-installer-ran.part", "wb");
   if (marker == NULL) return 1;
   fprintf(marker, "under wine: %s\n", version ? "yes" : "no");
   fprintf(marker, "wine version: %s\n", version ? version() : "");

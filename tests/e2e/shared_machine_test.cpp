@@ -1,0 +1,151 @@
+// Attacks of another user of the machine on the download folder: things
+// planted under the pieces' names, and a folder of theirs holding an
+// installer forged to the manifest's checksum. Nothing planted is ever
+// started, nothing outside the folder is written, nothing hangs.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <boost/filesystem.hpp>
+#include <functional>
+
+#include "tests/e2e/e2e_harness.h"
+
+namespace e2e {
+namespace {
+
+using SharedMachine = E2eTest;
+
+const char kForgedRecord[] = "forged-installer-ran.txt";
+
+// Four bytes appended to `bytes` that give the whole the CRC-32 `target`:
+// over equal lengths the CRC is affine in the bits, and 32 consecutive bits
+// always span every value.
+std::string ForgedTo(const std::string& bytes, std::uint32_t target) {
+  const std::string base = bytes + std::string(4, '\0');
+  const auto crc = [](const std::string& text) {
+    return static_cast<std::uint32_t>(std::stoul(Crc32Text(text)));
+  };
+  const std::uint32_t start = crc(base);
+  std::uint32_t column[32];
+  for (int bit = 0; bit < 32; ++bit) {
+    std::string flipped = base;
+    flipped[bytes.size() + bit / 8] ^= static_cast<char>(1 << (bit % 8));
+    column[bit] = crc(flipped) ^ start;
+  }
+  // Gaussian elimination over GF(2): find the bits whose columns sum to the
+  // needed change.
+  std::uint32_t rows[32];
+  std::uint32_t combination[32];
+  for (int bit = 0; bit < 32; ++bit) rows[bit] = column[bit], combination[bit] = 1u << bit;
+  std::uint32_t want = start ^ target, chosen = 0;
+  for (int pivot = 31, row = 0; pivot >= 0; --pivot) {
+    int found = -1;
+    for (int r = row; r < 32 && found < 0; ++r) {
+      if (rows[r] >> pivot & 1) found = r;
+    }
+    if (found < 0) continue;
+    std::swap(rows[row], rows[found]);
+    std::swap(combination[row], combination[found]);
+    for (int r = 0; r < 32; ++r) {
+      if (r != row && (rows[r] >> pivot & 1)) rows[r] ^= rows[row], combination[r] ^= combination[row];
+    }
+    if (want >> pivot & 1) want ^= rows[row], chosen ^= combination[row];
+    ++row;
+  }
+  std::string forged = base;
+  for (int bit = 0; bit < 32; ++bit) {
+    if (chosen >> bit & 1) forged[bytes.size() + bit / 8] ^= static_cast<char>(1 << (bit % 8));
+  }
+  return forged;
+}
+
+// The program comes to rest: the start button, a box, or its end.
+bool ComesToRest(E2eTest& test) {
+  return PollUntil(40, [&] {
+    return !test.ProgramRunning() || !test.Boxes().empty() || test.StartButtonShown();
+  }, 250);
+}
+
+// Ends the run the way the player would from where it rests; true when the
+// program then ends by itself.
+bool EndTheRun(E2eTest& test) {
+  if (!test.Boxes().empty()) {
+    test.PressEnterOn(test.Boxes().back());
+  } else if (test.StartButtonShown()) {
+    test.ClickStart();
+  }
+  return test.WaitForExit(10).has_value();
+}
+
+TEST_F(SharedMachine, ThingsPlantedUnderPieceNamesAreNeverFollowedNorStarted) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 200 * 1024, 81), StandInInstaller()};
+  const std::string victim = Home() + "victim.txt";
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> plant;
+  } cases[] = {
+      {"link to a file of the player", [&](const std::string& path) {
+         ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+       }},
+      {"FIFO", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+      {"link to /dev/zero", [](const std::string& path) {
+         ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
+       }},
+  };
+  for (const Case& c : cases) {
+    for (const Piece& target : pieces) {
+      SCOPED_TRACE(std::string(c.what) + " as " + target.name);
+      WriteFile(victim, "the player's own file\n");
+      boost::filesystem::remove_all(DownloadFolder());
+      boost::filesystem::remove(Work() + kInstallerRecord);
+      ASSERT_EQ(mkdir(DownloadFolder().c_str(), 0700), 0);
+      c.plant(DownloadFolder() + target.name);
+      Publish(pieces);
+
+      StartProgram();
+      ASSERT_FALSE(WaitForWindow().empty());
+      EXPECT_TRUE(ComesToRest(*this)) << "the program hangs on what was planted";
+      const bool finished = StartButtonShown();
+      EXPECT_TRUE(EndTheRun(*this));
+      EXPECT_EQ(ReadFile(victim), "the player's own file\n") << "written through the link";
+      // Whatever was started is the genuine installer, from a regular file.
+      if (finished) {
+        EXPECT_TRUE(AllPiecesIntact(pieces));
+      }
+      KillProgram();
+    }
+  }
+}
+
+TEST_F(SharedMachine, AForeignFolderWithAForgedInstallerIsNeverUsed) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 100 * 1024, 91), StandInInstaller()};
+  const std::string forged =
+      ForgedTo(std::string("#!/bin/sh\necho forged > ") + kForgedRecord + "\nexit 0\n",
+               static_cast<std::uint32_t>(std::stoul(pieces[1].Crc())));
+  ASSERT_EQ(Crc32Text(forged), pieces[1].Crc());
+
+  ASSERT_EQ(mkdir(DownloadFolder().c_str(), 0777), 0);
+  chmod(DownloadFolder().c_str(), 0777);
+  WriteFile(DownloadFolder() + kInstallerName, forged);
+  chmod((DownloadFolder() + kInstallerName).c_str(), 0755);
+  if (geteuid() == 0) {
+    // As another user's: nobody's.
+    ASSERT_EQ(chown(DownloadFolder().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chown((DownloadFolder() + kInstallerName).c_str(), 65534, 65534), 0);
+  }
+  Publish(pieces);
+
+  StartProgram();
+  ASSERT_FALSE(WaitForWindow().empty());
+  EXPECT_TRUE(ComesToRest(*this));
+  EXPECT_TRUE(EndTheRun(*this));
+  SleepMs(500);
+  EXPECT_FALSE(FileExists(Work() + kForgedRecord)) << "the forged installer was started";
+  EXPECT_EQ(FolderNames(DownloadFolder()), std::vector<std::string>{kInstallerName})
+      << "the program wrote into the foreign folder";
+  EXPECT_EQ(ReadFile(DownloadFolder() + kInstallerName), forged);
+}
+
+}  // namespace
+}  // namespace e2e
