@@ -1,8 +1,19 @@
 #include "ui/skin_layout.h"
 
-const POINT g_ptMinimizeButton = {476, 84};
-const POINT g_ptCloseButton = {519, 84};
-const POINT g_ptStartButton = {69, 505};
-const RECT g_rcStartArea = {223, 505, 407, 561};
-// Strip columns 146-309 and rows 5-50, placed at g_ptStartButton.
-const RECT g_rcStartButtonFace = {69 + 146, 505 + 5, 69 + 310, 505 + 51};
+#include "res/skin_geometry.h"
+
+namespace {
+
+constexpr POINT PointOf(skin::Point point) { return POINT{point.x, point.y}; }
+constexpr RECT RectOf(skin::Box box) { return RECT{box.left, box.top, box.right, box.bottom}; }
+
+}  // namespace
+
+const POINT g_ptMinimizeButton = PointOf(skin::kMinimizeButton);
+const POINT g_ptCloseButton = PointOf(skin::kCloseButton);
+const POINT g_ptStartButton = PointOf(skin::kStartStrip);
+const RECT g_rcStartArea = RectOf(skin::kStartHitArea);
+const RECT g_rcStartButtonFace = RectOf(skin::Box{
+    skin::kStartStrip.x + skin::kStripButtonFace.left, skin::kStartStrip.y + skin::kStripButtonFace.top,
+    skin::kStartStrip.x + skin::kStripButtonFace.right,
+    skin::kStartStrip.y + skin::kStripButtonFace.bottom});

@@ -1,10 +1,11 @@
 #pragma once
-// Where the skin puts things, in window pixels (the window has no frame, so
-// these are also client coordinates). The status rectangle g_rcStatus lives
-// with the download globals, since the piece check repaints it too.
+// Where the skin puts things, in the program's types; the numbers are those
+// of res/skin_geometry.h. The status rectangle g_rcStatus lives with the
+// download globals, since the piece check repaints it too.
 
 #include "engine/download_globals.h"
 #include "platform/win32/ui_types.h"
+#include "res/skin_geometry.h"
 
 extern const POINT g_ptMinimizeButton;
 extern const POINT g_ptCloseButton;
@@ -16,5 +17,7 @@ extern const RECT g_rcStartArea;
 extern const RECT g_rcStartButtonFace;
 
 // Cut out of the window's shape.
-constexpr COLORREF kSkinKeyColor = RGB(255, 0, 255);
-constexpr COLORREF kStatusTextColor = RGB(80, 168, 209);
+constexpr COLORREF kSkinKeyColor =
+    RGB(skin::kKeyColour.red, skin::kKeyColour.green, skin::kKeyColour.blue);
+constexpr COLORREF kStatusTextColor =
+    RGB(skin::kStatusTextColour.red, skin::kStatusTextColour.green, skin::kStatusTextColour.blue);

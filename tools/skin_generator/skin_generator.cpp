@@ -40,8 +40,8 @@ struct Bitmap {
 
 std::optional<QString> checkAll(const FaceImages& face, const QImage& idle, const QImage& hover) {
     if (auto error = checkFace(face.face)) return error;
-    if (auto error = checkHoverGlyph(face.minimizeHover, face.face, skin::kMinimizeCell)) return error;
-    if (auto error = checkHoverGlyph(face.closeHover, face.face, skin::kCloseCell)) return error;
+    if (auto error = checkHoverGlyph(face.minimizeHover, face.face, layout::kMinimizeCell)) return error;
+    if (auto error = checkHoverGlyph(face.closeHover, face.face, layout::kCloseCell)) return error;
     return checkStartStrips(idle, hover);
 }
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     if (!fonts) return fail(QStringLiteral("DejaVu Sans and DejaVu Serif are needed (fonts-dejavu-core)"));
 
     const FaceImages face = paintFace(fonts->title);
-    const QImage trough = face.face.copy(QRect(skin::kStripOrigin, skin::kStripSize));
+    const QImage trough = face.face.copy(QRect(layout::kStripOrigin, layout::kStripSize));
     const QImage idle = paintStartStrip(trough, fonts->label, StartLook::Idle);
     const QImage hover = paintStartStrip(trough, fonts->label, StartLook::Hover);
     if (auto error = checkAll(face, idle, hover)) return fail(*error);

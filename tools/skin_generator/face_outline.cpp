@@ -60,7 +60,7 @@ QPainterPath faceOutline() {
 }
 
 QImage shapeMask(const QPainterPath& outline) {
-    QImage mask(skin::kFaceWidth, skin::kFaceHeight, QImage::Format_ARGB32);
+    QImage mask(layout::kFaceWidth, layout::kFaceHeight, QImage::Format_ARGB32);
     mask.fill(Qt::transparent);
     QPainter painter(&mask);
     painter.setRenderHint(QPainter::Antialiasing, false);

@@ -63,8 +63,8 @@ QImage paintStartStrip(const QImage& trough, const QFont& labelFont, StartLook l
     QImage strip = trough.convertToFormat(QImage::Format_RGB32);
     QPainter painter(&strip);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setClipRect(skin::kStripButtonBox);
-    const QRectF box = skin::kStripButtonBox;
+    painter.setClipRect(layout::kStripButtonBox);
+    const QRectF box = layout::kStripButtonBox;
     drawPill(painter, box.adjusted(4, 4, -4, -4), coloursFor(look), labelFont);
     return strip;
 }

@@ -9,7 +9,7 @@ struct Run {
     int last = -1;
 };
 
-bool isKey(const QImage& image, int x, int y) { return (image.pixel(x, y) | 0xFF000000u) == skin::kKeyColour; }
+bool isKey(const QImage& image, int x, int y) { return (image.pixel(x, y) | 0xFF000000u) == layout::kKeyColour; }
 
 // Counts the runs of non-key pixels in a row, the way the window shape is built.
 int countRuns(const QImage& image, int y, Run& widest) {
@@ -33,7 +33,7 @@ std::optional<QString> checkShapeRows(const QImage& face) {
     for (int y = 0; y < face.height(); ++y) {
         Run run;
         const int runs = countRuns(face, y, run);
-        const bool inShape = y >= skin::kFirstShapeRow && y <= skin::kLastShapeRow;
+        const bool inShape = y >= layout::kFirstShapeRow && y <= layout::kLastShapeRow;
         if (inShape && runs != 1) return QStringLiteral("row %1 has %2 runs, wants one").arg(y).arg(runs);
         if (!inShape && runs != 0) return QStringLiteral("row %1 must be key colour only").arg(y);
         if (inShape) {
@@ -41,13 +41,13 @@ std::optional<QString> checkShapeRows(const QImage& face) {
             rightmost = std::max(rightmost, run.last);
         }
     }
-    if (leftmost != skin::kWidestLeft || rightmost != skin::kWidestRight)
+    if (leftmost != layout::kWidestLeft || rightmost != layout::kWidestRight)
         return QStringLiteral("shape spans columns %1..%2").arg(leftmost).arg(rightmost);
     return std::nullopt;
 }
 
 std::optional<QString> checkWebViewBlack(const QImage& face) {
-    const QRect area = skin::kWebView;
+    const QRect area = layout::kWebView;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             if ((face.pixel(x, y) & 0xFFFFFFu) != 0) return QStringLiteral("web view area not black at (%1, %2)").arg(x).arg(y);
@@ -59,7 +59,7 @@ std::optional<QString> checkWebViewBlack(const QImage& face) {
 
 // The status text is thin blue-on-transparent; anything bright behind it hurts legibility.
 std::optional<QString> checkStatusPlain(const QImage& face) {
-    const QRect area = skin::kStatus;
+    const QRect area = layout::kStatus;
     constexpr int kDarkLimit = 40;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -73,19 +73,19 @@ std::optional<QString> checkStatusPlain(const QImage& face) {
 }  // namespace
 
 std::optional<QString> checkFace(const QImage& face) {
-    if (face.size() != QSize(skin::kFaceWidth, skin::kFaceHeight)) return QStringLiteral("face has the wrong size");
+    if (face.size() != QSize(layout::kFaceWidth, layout::kFaceHeight)) return QStringLiteral("face has the wrong size");
     if (auto error = checkShapeRows(face)) return error;
     if (auto error = checkWebViewBlack(face)) return error;
     return checkStatusPlain(face);
 }
 
 std::optional<QString> checkHoverGlyph(const QImage& hover, const QImage& face, QPoint cell) {
-    if (hover.size() != QSize(skin::kGlyphCell, skin::kGlyphCell)) return QStringLiteral("hover glyph has the wrong size");
+    if (hover.size() != QSize(layout::kGlyphCell, layout::kGlyphCell)) return QStringLiteral("hover glyph has the wrong size");
     const QImage under = face.copy(QRect(cell, hover.size())).convertToFormat(QImage::Format_RGB32);
     const QImage over = hover.convertToFormat(QImage::Format_RGB32);
     if (under == over) return QStringLiteral("hover glyph at (%1, %2) looks like the idle one").arg(cell.x()).arg(cell.y());
-    for (int i = 0; i < skin::kGlyphCell; ++i) {
-        const QPoint edge[] = {{i, 0}, {i, skin::kGlyphCell - 1}, {0, i}, {skin::kGlyphCell - 1, i}};
+    for (int i = 0; i < layout::kGlyphCell; ++i) {
+        const QPoint edge[] = {{i, 0}, {i, layout::kGlyphCell - 1}, {0, i}, {layout::kGlyphCell - 1, i}};
         for (const QPoint& p : edge)
             if (under.pixel(p) != over.pixel(p))
                 return QStringLiteral("hover glyph border differs from the face at (%1, %2)").arg(cell.x() + p.x()).arg(cell.y() + p.y());
@@ -94,7 +94,7 @@ std::optional<QString> checkHoverGlyph(const QImage& hover, const QImage& face, 
 }
 
 std::optional<QString> checkStartStrips(const QImage& idle, const QImage& hover) {
-    if (idle.size() != skin::kStripSize || hover.size() != skin::kStripSize)
+    if (idle.size() != layout::kStripSize || hover.size() != layout::kStripSize)
         return QStringLiteral("start strip has the wrong size");
     const QImage a = idle.convertToFormat(QImage::Format_RGB32);
     const QImage b = hover.convertToFormat(QImage::Format_RGB32);
@@ -102,7 +102,7 @@ std::optional<QString> checkStartStrips(const QImage& idle, const QImage& hover)
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             if (a.pixel(x, y) == b.pixel(x, y)) continue;
-            if (!skin::kStripButtonBox.contains(x, y))
+            if (!layout::kStripButtonBox.contains(x, y))
                 return QStringLiteral("start strips differ outside the button at (%1, %2)").arg(x).arg(y);
             ++differing;
         }

@@ -169,7 +169,7 @@ void drawRecess(QPainter& painter) {
 
 // Four-pixel gold bezel round the web view, thinner under it where the bars begin.
 void drawWebBezel(QPainter& painter) {
-    const QRect web = skin::kWebView;
+    const QRect web = layout::kWebView;
     const QRectF outer(web.left() - 4, web.top() - 4, web.width() + 8, web.height() + 6);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QBrush(goldGradient(outer.topLeft(), outer.bottomRight())));
@@ -195,7 +195,7 @@ void fillStripes(QImage& image, const QRect& area) {
 
 // One grey frame round both bars; small ticks where the two bars meet.
 void drawBarFrame(QPainter& painter) {
-    const QRect bars = skin::kBars;
+    const QRect bars = layout::kBars;
     const QRectF frame(bars.left() - 4, bars.top() - 3, bars.width() + 8, bars.height() + 5);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(frame, QBrush(silverGradient(frame.topLeft(), frame.bottomLeft())));
@@ -208,7 +208,7 @@ void drawBarFrame(QPainter& painter) {
 }
 
 void drawStatusPlate(QPainter& painter) {
-    const QRect status = skin::kStatus;
+    const QRect status = layout::kStatus;
     const QRectF plate(status.left() - 6, status.top(), status.width() + 12, status.height() + 2);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(9, 9, 11));
@@ -220,7 +220,7 @@ void drawStatusPlate(QPainter& painter) {
 
 // Scrolls either side of the status plate, pointing at it.
 void drawStatusFlourishes(QPainter& painter) {
-    const qreal y = skin::kStatus.center().y() + 1;
+    const qreal y = layout::kStatus.center().y() + 1;
     QPainterPath left;
     left.moveTo(150, y);
     left.cubicTo(130, y - 9, 112, y + 8, 92, y);
@@ -275,7 +275,7 @@ QPainterPath closeGlyph(QPoint cell) {
 
 void drawGlyph(QPainter& painter, QPoint cell, const QPainterPath& glyph, GlyphLook look) {
     painter.save();
-    painter.setClipRect(QRect(cell + QPoint(1, 1), QSize(skin::kGlyphCell - 2, skin::kGlyphCell - 2)));
+    painter.setClipRect(QRect(cell + QPoint(1, 1), QSize(layout::kGlyphCell - 2, layout::kGlyphCell - 2)));
     if (look == GlyphLook::Bright) {
         const QRectF socket = socketRect(cell);
         QRadialGradient glow(socket.center(), 11);
@@ -295,7 +295,7 @@ void drawGlyph(QPainter& painter, QPoint cell, const QPainterPath& glyph, GlyphL
 }
 
 QImage paintArtwork(const QFont& titleFont) {
-    QImage art(skin::kFaceWidth, skin::kFaceHeight, QImage::Format_ARGB32);
+    QImage art(layout::kFaceWidth, layout::kFaceHeight, QImage::Format_ARGB32);
     art.fill(Qt::black);
     fillStone(art, art.rect(), QColor(52, 46, 40), QColor(26, 23, 20), 203);
     const QPainterPath outline = faceOutline();
@@ -315,21 +315,21 @@ QImage paintArtwork(const QFont& titleFont) {
         drawStatusPlate(painter);
         drawStatusFlourishes(painter);
         drawFootGem(painter);
-        drawSocket(painter, skin::kMinimizeCell);
-        drawSocket(painter, skin::kCloseCell);
+        drawSocket(painter, layout::kMinimizeCell);
+        drawSocket(painter, layout::kCloseCell);
     }
-    fillStripes(art, skin::kBars);
+    fillStripes(art, layout::kBars);
     return art;
 }
 
 // Anything that happens to land on the key colour inside the shape would punch a hole.
-QRgb avoidKey(QRgb colour) { return (colour | 0xFF000000u) == skin::kKeyColour ? qRgb(254, 0, 254) : colour; }
+QRgb avoidKey(QRgb colour) { return (colour | 0xFF000000u) == layout::kKeyColour ? qRgb(254, 0, 254) : colour; }
 
 QImage cutOut(const QImage& art, const QImage& mask) {
     QImage face(art.size(), QImage::Format_RGB32);
     for (int y = 0; y < face.height(); ++y)
         for (int x = 0; x < face.width(); ++x)
-            face.setPixel(x, y, qAlpha(mask.pixel(x, y)) ? avoidKey(art.pixel(x, y)) | 0xFF000000u : skin::kKeyColour);
+            face.setPixel(x, y, qAlpha(mask.pixel(x, y)) ? avoidKey(art.pixel(x, y)) | 0xFF000000u : layout::kKeyColour);
     return face;
 }
 
@@ -337,8 +337,8 @@ QImage withGlyphs(const QImage& base, GlyphLook look) {
     QImage image = base.copy();
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    drawGlyph(painter, skin::kMinimizeCell, minimizeGlyph(skin::kMinimizeCell), look);
-    drawGlyph(painter, skin::kCloseCell, closeGlyph(skin::kCloseCell), look);
+    drawGlyph(painter, layout::kMinimizeCell, minimizeGlyph(layout::kMinimizeCell), look);
+    drawGlyph(painter, layout::kCloseCell, closeGlyph(layout::kCloseCell), look);
     return image;
 }
 
@@ -347,7 +347,7 @@ QImage withGlyphs(const QImage& base, GlyphLook look) {
 FaceImages paintFace(const QFont& titleFont) {
     const QImage base = cutOut(paintArtwork(titleFont), shapeMask(faceOutline()));
     const QImage bright = withGlyphs(base, GlyphLook::Bright);
-    const QSize cell(skin::kGlyphCell, skin::kGlyphCell);
-    return {withGlyphs(base, GlyphLook::Dim), bright.copy(QRect(skin::kMinimizeCell, cell)),
-            bright.copy(QRect(skin::kCloseCell, cell))};
+    const QSize cell(layout::kGlyphCell, layout::kGlyphCell);
+    return {withGlyphs(base, GlyphLook::Dim), bright.copy(QRect(layout::kMinimizeCell, cell)),
+            bright.copy(QRect(layout::kCloseCell, cell))};
 }

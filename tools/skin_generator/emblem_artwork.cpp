@@ -40,9 +40,9 @@ void fillShield(QImage& icon, const QPainterPath& shield) {
 }  // namespace
 
 QImage paintEmblem(const QFont& monogramFont) {
-    QImage icon(skin::kIconSize, skin::kIconSize, QImage::Format_ARGB32);
+    QImage icon(layout::kIconSize, layout::kIconSize, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
-    const QPainterPath shield = shieldShape(skin::kIconSize);
+    const QPainterPath shield = shieldShape(layout::kIconSize);
     fillShield(icon, shield);
     QPainter painter(&icon);
     painter.setRenderHint(QPainter::Antialiasing, true);
