@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <cstdlib>
 
 #include "web_view_control.h"
@@ -24,6 +27,21 @@ bool WebEngineHelperPresent() {
   return info.isFile() && info.isExecutable();
 }
 
+WebViewMaker WebEngineView() {
+  WebViewMaker maker;
+  maker.make = [](QWidget* parent) -> QWidget* {
+    auto* view = new QWebEngineView(parent);
+    // The middle of the skin is black; keep it so until the page has loaded.
+    view->page()->setBackgroundColor(Qt::black);
+    view->setContextMenuPolicy(Qt::NoContextMenu);
+    return view;
+  };
+  maker.load = [](QWidget* view, const QString& url) {
+    static_cast<QWebEngineView*>(view)->load(QUrl(url));
+  };
+  return maker;
+}
+
 }  // namespace
 
 HRESULT CoInitialize(void*) {
@@ -41,7 +59,7 @@ void CoUninitialize() {}
 BOOL AtlAxWinInit() {
   if (!WebEngineHelperPresent()) return FALSE;
   RegisterHostedControl(kWebBrowserClassId, [](QWidget* parent, int controlId) {
-    return std::make_unique<CWebViewControl>(parent, controlId);
+    return std::make_unique<CWebViewControl>(parent, controlId, WebEngineView());
   });
   return TRUE;
 }

@@ -1,25 +1,75 @@
 #include "web_view_control.h"
 
-#include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineView>
+#include <QEvent>
+#include <QPainter>
+#include <QTimer>
 #include <cstring>
 
 #include "platform/kernel/ansi_text.h"
 
-CWebViewControl::CWebViewControl(QWidget* parent, int controlId)
-    : CHostedControl(new QWebEngineView(parent), controlId) {
-  QWebEngineView* view = View();
-  // The middle of the skin is black; keep it so until the page has loaded.
-  view->page()->setBackgroundColor(Qt::black);
-  view->setContextMenuPolicy(Qt::NoContextMenu);
+CWebViewHostWidget::CWebViewHostWidget(QWidget* parent, WebViewMaker maker)
+    : QWidget(parent), m_maker(std::move(maker)) {
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QWebEngineView* CWebViewControl::View() const { return static_cast<QWebEngineView*>(Widget()); }
+void CWebViewHostWidget::Navigate(const QString& url) {
+  if (m_view != nullptr) {
+    m_maker.load(m_view, url);
+    return;
+  }
+  m_strPendingUrl = url;
+  m_bNavigated = true;
+}
+
+// The first paint means the window is on screen; the view is made right
+// after it, outside the paint, so the window never waits for the engine.
+void CWebViewHostWidget::paintEvent(QPaintEvent*) {
+  QPainter(this).fillRect(rect(), Qt::black);
+  if (m_view != nullptr || m_bViewDue) return;
+  m_bViewDue = true;
+  QTimer::singleShot(0, this, [this] { MakeView(); });
+}
+
+void CWebViewHostWidget::MakeView() {
+  if (!m_maker.make) return;
+  m_view = m_maker.make(this);
+  if (m_view == nullptr) return;
+  m_view->setGeometry(rect());
+  m_view->show();
+  if (m_bNavigated) m_maker.load(m_view, m_strPendingUrl);
+  m_strPendingUrl.clear();
+}
+
+void CWebViewHostWidget::resizeEvent(QResizeEvent*) {
+  if (m_view != nullptr) m_view->setGeometry(rect());
+}
+
+// Until the view covers it, the area keeps the pointer from reaching the
+// dialog below, as the view will.
+bool CWebViewHostWidget::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+      event->accept();
+      return true;
+    default:
+      return QWidget::event(event);
+  }
+}
+
+CWebViewControl::CWebViewControl(QWidget* parent, int controlId, WebViewMaker maker)
+    : CHostedControl(new CWebViewHostWidget(parent, std::move(maker)), controlId) {}
+
+CWebViewHostWidget* CWebViewControl::HostWidget() const {
+  return static_cast<CWebViewHostWidget*>(Widget());
+}
 
 HRESULT CWebViewControl::Navigate(LPCSTR url) {
-  QWebEngineView* view = View();
-  if (view == nullptr || url == nullptr) return E_FAIL;
-  view->load(QUrl(QString::fromStdString(AnsiToUtf8(url, std::strlen(url)))));
+  CWebViewHostWidget* host = HostWidget();
+  if (host == nullptr || url == nullptr) return E_FAIL;
+  host->Navigate(QString::fromStdString(AnsiToUtf8(url, std::strlen(url))));
   return S_OK;
 }
