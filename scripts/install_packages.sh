@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages named on the command line that are not yet
-# installed (as root, or through sudo).
+# Installs the Debian packages that are not yet installed (as root, or
+# through sudo): those named on the command line, and those listed one a line
+# in each file given with --list FILE.
+#
+#   install_packages.sh [--list FILE]... [PACKAGE]...
 set -euo pipefail
 
+wanted=()
+while [ $# -gt 0 ]; do
+  if [ "$1" = --list ]; then
+    [ $# -ge 2 ] || { echo "install_packages: --list needs a file" >&2; exit 2; }
+    while IFS= read -r line; do
+      [ -n "$line" ] && wanted+=("$line")
+    done <"$2"
+    shift 2
+  else
+    wanted+=("$1")
+    shift
+  fi
+done
+
 missing=()
-for package in "$@"; do
+for package in "${wanted[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
     missing+=("$package")
 done
