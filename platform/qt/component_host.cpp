@@ -50,6 +50,11 @@ HRESULT CoInitialize(void*) {
   // Without a GL driver the engine needs the software scene graph; it costs
   // nothing where there is one.
   setenv("QT_QUICK_BACKEND", "software", 0);
+  // With the contexts shared, the application object makes a GL context as
+  // it starts, and loading a software GL driver for it took longer than all
+  // the rest of the start-up together: the dialog and the first request
+  // waited for it. The web view draws the page in software just as well.
+  setenv("QT_XCB_GL_INTEGRATION", "none", 0);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   return S_OK;
 }
