@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "user_objects.h"
+
 CAppModule g_Module;
 
 namespace {
@@ -36,7 +38,14 @@ void CAppModule::Term() {
     std::lock_guard<std::mutex> lock(m_lock);
     m_loops.clear();
   }
+  // Pixmaps go before the application they were made under.
+  m_icons.clear();
   m_application.reset();
+}
+
+HICON CAppModule::AdoptIcon(std::unique_ptr<IconObject> icon) {
+  m_icons.push_back(std::move(icon));
+  return m_icons.back().get();
 }
 
 BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {

@@ -1,7 +1,9 @@
 #include "platform/win32/user_icon.h"
 
 #include <QImage>
+#include <memory>
 
+#include "platform/win32/app_module.h"
 #include "user_objects.h"
 
 HICON LoadImageA(HINSTANCE, LPCSTR name, UINT type, int width, int height, UINT) {
@@ -11,10 +13,10 @@ HICON LoadImageA(HINSTANCE, LPCSTR name, UINT type, int width, int height, UINT)
   if (image.isNull()) return nullptr;
   if (width <= 0) width = image.width();
   if (height <= 0) height = image.height();
-  auto* icon = new IconObject;
+  auto icon = std::make_unique<IconObject>();
   icon->pixmap = QPixmap::fromImage(
       image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-  return icon;
+  return g_Module.AdoptIcon(std::move(icon));
 }
 
 int GetSystemMetrics(int index) {

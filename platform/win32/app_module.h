@@ -1,12 +1,13 @@
 #pragma once
-// The application module: the Qt application object, the main thread and the
-// message loop of each thread. Init and Term on the main thread; the loop map
-// is locked.
+// The application module: the Qt application object, the main thread, the
+// message loop of each thread and the icons the program loads. Init and Term
+// on the main thread; the loop map is locked.
 
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/ui_types.h"
 
@@ -31,9 +32,14 @@ class CAppModule {
   HINSTANCE GetResourceInstance() const { return m_hInstance; }
   std::thread::id m_mainThread;
 
+  // A window only borrows its icons, so the module keeps every icon loaded
+  // until Term, when no window is left. User-interface thread only.
+  HICON AdoptIcon(std::unique_ptr<IconObject> icon);
+
  private:
   mutable std::mutex m_lock;
   std::map<std::thread::id, CMessageLoop*> m_loops;
+  std::vector<std::unique_ptr<IconObject>> m_icons;
   std::unique_ptr<QApplication> m_application;
   HINSTANCE m_hInstance = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // Icons from the program's embedded resources (":/icon/ID") and the system's
-// icon sizes. User-interface thread only. Icons live until the process ends.
+// icon sizes. User-interface thread only. The application module owns every
+// icon loaded and frees them in its Term.
 
 #include "platform/win32/ui_types.h"
 

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
   g_Module.Init(nullptr, nullptr);
   testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
+  g_Module.Term();
   boost::system::error_code ignored;
   boost::filesystem::remove_all(temp, ignored);
   return result;
