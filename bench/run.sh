@@ -1,106 +1,261 @@
 #!/usr/bin/env bash
-# Benchmarks of the download worker and the piece check. Each prints one line
-# with its figures and the ratio to its peer:
-#   - a 512 MiB piece and a package of 2,000 pieces of 16 KiB served by nginx
-#     on loopback, fetched by the worker and by the curl program;
-#   - the piece check over 1 GiB of present pieces against zlib's crc32();
+# Every benchmark in one command. Each case races the program's side against
+# the tools a player would use instead, served by nginx on loopback; the sides
+# take turns round after round (this machine's timings drift from minute to
+# minute, so only figures taken side by side compare), and each case prints
+# one line: best and median seconds of every side and the ratio of bests
+# (peer's best / ours: above 1 we are faster).
+#   - a 512 MiB piece: the worker against curl -o;
+#   - 2,000 pieces of 16 KiB: the worker against curl -K (one process,
+#     connections reused), curl -K with a new connection per file, wget -i
+#     and aria2c -j1 -i;
+#   - the piece check over 1 GiB of present pieces against zlib's crc32()
+#     with the same reads and against dd bs=1M (reading alone);
+#   - the whole program under Xvfb on a 1 GiB package of 16 pieces, from
+#     launch to the start button on screen, against curl -K and aria2c
+#     fetching the manifest and the same files; with the time to the
+#     manifest request and to the first paint, peak RSS and CPU seconds of
+#     all the program's processes;
 #   - how long a close takes to stop a transfer that streams or has stalled.
-# Needs about 3 GiB of disk under build-bench/.
+# The program is built with its addresses on 127.0.0.1:18480/18481, the ports
+# of the end-to-end tests: do not run both at once. Needs about 2 GiB of disk
+# under build-bench/ (BENCH_DIR) and 1.5 GiB of memory in /dev/shm; removes its data at
+# the end. ROUNDS (default 7) sets the rounds of every case; BENCH_BUILD names
+# a build folder to use instead of build-bench/build.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-work="$root/build-bench"
-port="${BENCH_PORT:-18490}"
+work="${BENCH_DIR:-$root/build-bench}"
+rounds="${ROUNDS:-7}"
+port=18480
+promo_port=18481
+display_number="${BENCH_DISPLAY:-97}"
 
+# Benchmark-only tools; the build's own packages come from the project list.
 mapfile -t packages < "$root/scripts/build_packages.txt"
-"$root/scripts/install_packages.sh" "${packages[@]}" nginx-light curl
+"$root/scripts/install_packages.sh" "${packages[@]}" nginx-light curl wget aria2 libx11-dev
 
-cmake -S "$root" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DVELTRA_BUILD_UI=OFF \
-  -DVELTRA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$work/build" -j"$(nproc)" --target bench_download bench_check bench_make_package bench_stop \
-  >/dev/null
-bin="$work/build/bench"
-
-mkdir -p "$work/served/big" "$work/served/small" "$work/served/check" "$work/nginx"
-chmod -R a+rX "$work"
-base="http://127.0.0.1:$port"
-if [ ! -s "$work/served/big/vlt_package.txt" ]; then
-  "$bin/bench_make_package" "$work/served/big" "$base/big/" big 1 $((512 << 20)) \
-    > "$work/served/big/vlt_package.txt"
-  "$bin/bench_make_package" "$work/served/small" "$base/small/" small 2000 16384 \
-    > "$work/served/small/vlt_package.txt"
-  "$bin/bench_make_package" "$work/served/check" "$base/check/" check 64 $((16 << 20)) \
-    > "$work/served/check/vlt_package.txt"
+for p in $port $promo_port; do
+  if ss -ltn "sport = :$p" | grep -q LISTEN; then
+    echo "port $p is in use (end-to-end tests running?)" >&2
+    exit 1
+  fi
+done
+if pgrep -x veltra-setup >/dev/null; then
+  echo "another veltra-setup is running" >&2
+  exit 1
 fi
 
-cat > "$work/nginx/nginx.conf" <<CONF
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+build="${BENCH_BUILD:-$work/build}"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+  -DMANIFEST_URL=http://127.0.0.1:$port/vltsetup_palamut/vlt_package.txt \
+  -DPROMO_URL=http://127.0.0.1:$promo_port/DownloaderPromo.aspx >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_download bench_check bench_make_package \
+  bench_stop bench_screen_watch veltra-setup >/dev/null
+bin="$build/bench"
+program="$build/app/veltra-setup"
+
+served="$work/served"
+dl=/dev/shm/veltra-bench-dl
+[ -d /dev/shm ] && [ -w /dev/shm ] || dl="$work/dl"
+nginx_dir="$work/nginx"
+xvfb_pid=""
+cleanup() {
+  [ -f "$nginx_dir/nginx.pid" ] && kill "$(cat "$nginx_dir/nginx.pid")" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$dl" "$served"
+}
+trap cleanup EXIT
+
+base="http://127.0.0.1:$port"
+mkdir -p "$served/big" "$served/small" "$served/vltsetup_palamut" "$served/promo" "$nginx_dir"
+"$bin/bench_make_package" "$served/big" "$base/big/" big 1 $((512 << 20)) > "$served/big/vlt_package.txt"
+"$bin/bench_make_package" "$served/small" "$base/small/" small 2000 16384 \
+  > "$served/small/vlt_package.txt"
+"$bin/bench_make_package" "$served/vltsetup_palamut" "$base/vltsetup_palamut/" piece 16 $((64 << 20)) \
+  > "$served/vltsetup_palamut/vlt_package.txt"
+echo '<html><body style="background:#000;color:#ccc"><h1>Veltra</h1></body></html>' \
+  > "$served/promo/DownloaderPromo.aspx"
+chmod -R a+rX "$work"
+
+# Loopback only; msec timestamps tell when the program asked for the manifest.
+cat > "$nginx_dir/nginx.conf" <<CONF
 worker_processes 1;
 daemon on;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
+pid $nginx_dir/nginx.pid;
+error_log $nginx_dir/error.log;
 events { worker_connections 1024; }
 http {
+  log_format timed '\$msec "\$request" \$status';
   access_log off;
   sendfile on;
   tcp_nopush on;
   default_type application/octet-stream;
-  client_body_temp_path $work/nginx/body;
-  proxy_temp_path $work/nginx/proxy;
-  fastcgi_temp_path $work/nginx/fastcgi;
-  uwsgi_temp_path $work/nginx/uwsgi;
-  scgi_temp_path $work/nginx/scgi;
+  types { text/html aspx; }
+  client_body_temp_path $nginx_dir/body;
+  proxy_temp_path $nginx_dir/proxy;
+  fastcgi_temp_path $nginx_dir/fastcgi;
+  uwsgi_temp_path $nginx_dir/uwsgi;
+  scgi_temp_path $nginx_dir/scgi;
   server {
     listen 127.0.0.1:$port;
-    root $work/served;
+    root $served;
+    location /vltsetup_palamut/ { access_log $nginx_dir/access.log timed; }
   }
+  server { listen 127.0.0.1:$promo_port; root $served/promo; }
 }
 CONF
-if curl -s -o /dev/null "$base/"; then
-  echo "port $port is already in use (set BENCH_PORT)" >&2
-  exit 1
-fi
-nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" -e "$work/nginx/error.log"
-trap 'kill "$(cat "$work/nginx/nginx.pid")" 2>/dev/null || true' EXIT
+nginx -p "$nginx_dir" -c "$nginx_dir/nginx.conf" -e "$nginx_dir/error.log"
 for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
-
-# Downloads land in memory when it can hold them, so the disk's write-back
-# does not blur the figures of either side.
-if [ -d /dev/shm ] && [ -w /dev/shm ]; then dl="/dev/shm/veltra-bench-dl"; else dl="$work/dl"; fi
-trap 'kill "$(cat "$work/nginx/nginx.pid")" 2>/dev/null || true; rm -rf "$dl"' EXIT
 
 now() { date +%s.%N; }
 fresh() { rm -rf "$1"; mkdir -p "$1"; }
-cat "$work"/served/big/* "$work"/served/small/* > /dev/null
+elapsed() { echo "$(now) $1" | awk '{printf "%.4f\n", $1 - $2}'; }
+names_of() { tail -n +3 "$served/$1/vlt_package.txt" | cut -d';' -f1; }
+cat "$served"/*/* > /dev/null
 
-worker_once() {  # package
+# The same lists for every peer: manifest first, then each piece.
+for package in big small vltsetup_palamut; do
+  {
+    echo "url = \"$base/$package/vlt_package.txt\""
+    echo "output = \"$dl/vlt_package.txt\""
+    for name in $(names_of $package); do
+      echo "url = \"$base/$package/$name\""
+      echo "output = \"$dl/$name\""
+    done
+  } > "$work/$package.curl"
+  {
+    echo "$base/$package/vlt_package.txt"
+    for name in $(names_of $package); do echo "$base/$package/$name"; done
+  } > "$work/$package.urls"
+done
+
+# Sides: each takes a package, leaves the files in $dl and prints seconds.
+worker() {
   fresh "$dl"
   "$bin/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1
 }
-curl_once() {  # package
+curl_o() {
   fresh "$dl"
-  local start names
-  names=$(tail -n +3 "$work/served/$1/vlt_package.txt" | cut -d';' -f1)
+  local start
   start=$(now)
   curl -s -o "$dl/vlt_package.txt" "$base/$1/vlt_package.txt"
-  for name in $names; do curl -s -o "$dl/$name" "$base/$1/$name"; done
-  echo "$(now) $start" | awk '{print $1 - $2}'
+  for name in $(names_of "$1"); do curl -s -o "$dl/$name" "$base/$1/$name"; done
+  elapsed "$start"
 }
-# This machine's timings vary widely from run to run, so the two sides take
-# turns, round after round, and each keeps its best.
-compare() {  # label bytes package rounds
-  local worker=999999 curl=999999
-  for _ in $(seq "$4"); do
-    worker=$(echo "$(worker_once "$3") $worker" | awk '{print ($1 < $2) ? $1 : $2}')
-    curl=$(echo "$(curl_once "$3") $curl" | awk '{print ($1 < $2) ? $1 : $2}')
-  done
-  awk -v label="$1" -v bytes="$2" -v w="$worker" -v c="$curl" -v rounds="$4" 'BEGIN {
-    printf "%s: worker %.1f MB/s (%.3f s), curl %.1f MB/s (%.3f s), ratio %.2f (best of %d)\n",
-      label, bytes / w / 1e6, w, bytes / c / 1e6, c, c / w, rounds }'
+curl_k() {
+  fresh "$dl"
+  local start
+  start=$(now)
+  curl -s -K "$work/$1.curl"
+  elapsed "$start"
+}
+curl_k_close() {
+  fresh "$dl"
+  local start
+  start=$(now)
+  curl -s -H 'Connection: close' -K "$work/$1.curl"
+  elapsed "$start"
+}
+wget_i() {
+  fresh "$dl"
+  local start
+  start=$(now)
+  wget -q -P "$dl" -i "$work/$1.urls"
+  elapsed "$start"
+}
+aria2c_i() {
+  fresh "$dl"
+  local start
+  start=$(now)
+  aria2c -q -j1 --allow-overwrite=true --auto-file-renaming=false --file-allocation=none \
+    -d "$dl" -i "$work/$1.urls"
+  elapsed "$start"
 }
 
-compare "piece 512 MiB" $((512 << 20)) big 9
-compare "package 2000 x 16 KiB" $((2000 * 16384)) small 3
-cat "$work"/served/check/* > /dev/null
-"$bin/bench_check" "$work/served/check/" "$work/served/check/vlt_package.txt" 3
+# Prints "side best median" for the times in $times_dir/side.
+summary() {  # label side...
+  local label=$1
+  shift
+  local line="$label:" ours=""
+  for side in "$@"; do
+    read -r best median < <(sort -g "$times_dir/$side" | awk '{v[NR] = $1}
+      END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print v[1], m}')
+    [ -z "$ours" ] && ours=$best
+    line="$line $side best $best s median $median s;"
+  done
+  line="$line ratio of bests (peer/ours):"
+  shift
+  for side in "$@"; do
+    line="$line $side $(awk -v o="$ours" -v p="$(sort -g "$times_dir/$side" | head -1)" \
+      'BEGIN {printf "%.2f", p / o}')"
+  done
+  echo "$line (rounds $rounds)"
+}
+times_dir="$work/times"
+race() {  # label package side...
+  local label=$1 package=$2
+  shift 2
+  rm -rf "$times_dir"
+  mkdir -p "$times_dir"
+  for round in $(seq "$rounds"); do
+    # Who goes first changes every round.
+    local order=("$@")
+    if [ $((round % 2)) -eq 0 ]; then mapfile -t order < <(printf '%s\n' "$@" | tac); fi
+    for side in "${order[@]}"; do "$side" "$package" >> "$times_dir/$side"; done
+  done
+  summary "$label" "$@"
+}
+
+race "piece 512 MiB" big worker curl_o
+race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
+
+# The piece check reads the whole-program package, which is in page cache.
+# zlib reads in the check's own block size, taken from its source.
+crc_block=$(sed -n 's/.*kBlockSize = \(.*\);.*/\1/p' "$root/utility/crc32_static.cpp" | head -1 |
+  sed 's/std::size_t{\([0-9]*\)}/\1/g; s/[^0-9<* ]//g')
+crc_block=$((${crc_block:-4096}))
+check() {
+  "$bin/bench_check" "$served/$1/" "$served/$1/vlt_package.txt" check | cut -d' ' -f1
+}
+zlib_crc32() {
+  "$bin/bench_check" "$served/$1/" "$served/$1/vlt_package.txt" zlib "$crc_block" | cut -d' ' -f1
+}
+dd_1m() {
+  local start
+  start=$(now)
+  for name in $(names_of "$1"); do dd if="$served/$1/$name" of=/dev/null bs=1M status=none; done
+  elapsed "$start"
+}
+race "piece check 16 x 64 MiB (zlib reads $crc_block-byte blocks)" vltsetup_palamut check zlib_crc32 dd_1m
+
+# The whole program, on its own display with a black root.
+Xvfb ":$display_number" -screen 0 1024x768x24 -br -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
+program_facts="$work/program_facts"
+: > "$program_facts"
+program() {
+  # The download folder lives under TMPDIR; a fresh one means a first run.
+  fresh "$dl"
+  : > "$nginx_dir/access.log"
+  kill -USR1 "$(cat "$nginx_dir/nginx.pid")"  # reopen the log
+  sleep 0.05
+  local facts
+  facts=$(DISPLAY=":$display_number" TMPDIR="$dl" "$bin/bench_screen_watch" "Veltra Kurulum" \
+    "$root/res/bitmaps/203.bmp" "$root/res/bitmaps/208.bmp" 120 "$program")
+  local launch manifest
+  launch=$(sed 's/.*launch=\([0-9.]*\).*/\1/' <<< "$facts")
+  manifest=$(awk -v l="$launch" '/vlt_package.txt/ {printf "%.3f", $1 - l; exit}' "$nginx_dir/access.log")
+  echo "$facts manifest=$manifest" >> "$program_facts"
+  sed 's/.*finished=\([0-9.-]*\).*/\1/' <<< "$facts"
+}
+race "whole program 16 x 64 MiB" vltsetup_palamut program curl_k aria2c_i
+field() { sed "s/.* $1=\([0-9.-]*\).*/\1/" "$program_facts" | sort -g | awk '{v[NR] = $1}
+  END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "best %s median %s", v[1], m}'; }
+echo "whole program: manifest requested $(field manifest) s; window painted $(field painted) s;" \
+  "peak RSS $(field peak_rss_mib) MiB; CPU seconds $(field cpu) (all processes, rounds $rounds)"
+
 fresh "$dl"
 "$bin/bench_stop" "$base/big/vlt_package.txt" "$dl/"
-rm -rf "$dl"
