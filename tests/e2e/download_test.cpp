@@ -52,14 +52,14 @@ TEST_F(Download, SecondRunAsksOnlyForTheManifestAndShowsTheStartButton) {
   const std::vector<Piece> pieces = SeveralPieces();
   Publish(pieces);
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   ASSERT_TRUE(WaitForStartButton(60));
   ClickClose();
   ASSERT_EQ(WaitForExit(10), 0);
   const std::size_t firstRun = m_package->Requests().size();
 
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   ASSERT_TRUE(WaitForStartButton(30));
   const std::vector<test_support::RecordedRequest> requests = m_package->Requests();
   ASSERT_EQ(requests.size(), firstRun + 1);
@@ -82,7 +82,7 @@ TEST_F(Download, OnlyTheDamagedAndTheMissingPieceAreFetched) {
   boost::filesystem::remove(DownloadFolder() + pieces[3].name);
 
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   ASSERT_TRUE(WaitForStartButton(60));
   EXPECT_EQ(PieceRequests(), GetsOf({pieces[0], pieces[3]}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
@@ -100,7 +100,7 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
     ServePiece(piece.name, slow);
   }
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   // Killed in the middle of the first piece, with part of it on disk.
   ASSERT_TRUE(PollUntil(30, [&] {
     return ReadFile(DownloadFolder() + pieces[0].name).size() > 300 * 1024;
@@ -112,7 +112,7 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
 
   Publish(pieces);
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   ASSERT_TRUE(WaitForStartButton(60));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   ClickStart();
@@ -141,7 +141,7 @@ TEST_F(Download, PromoServerStalledOrDownChangesNothing) {
     boost::filesystem::remove(Work() + kInstallerRecord);
 
     StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty());
+    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
     ASSERT_TRUE(WaitForStartButton(60));
     if (m_promo) {
       EXPECT_GE(m_promo->RequestCount(kPromoPath), 1);

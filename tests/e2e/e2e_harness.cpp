@@ -340,6 +340,14 @@ void E2eTest::ClickStart() { ClickInWindow(kStartX, kStartY); }
 
 std::optional<int> E2eTest::WaitForExit(double seconds) { return m_program.Wait(seconds); }
 bool E2eTest::ProgramRunning() { return m_program.Running(); }
+
+std::string E2eTest::ProgramStory() {
+  std::string story = m_program.Running() ? "the program runs" : "the program has ended";
+  if (const std::optional<int> status = m_program.Wait(0)) story += " with " + std::to_string(*status);
+  const std::string log = ReadFile(m_root.PathOf("program.log"));
+  story += "; its output: " + (log.size() > 2000 ? log.substr(log.size() - 2000) : log);
+  return story;
+}
 void E2eTest::KillProgram() { m_program.Kill(); }
 
 ::testing::AssertionResult E2eTest::AllPiecesIntact(const std::vector<Piece>& pieces) const {

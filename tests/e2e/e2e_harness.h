@@ -100,6 +100,8 @@ class E2eTest : public ::testing::Test {
   void ClickStart();
   std::optional<int> WaitForExit(double seconds);
   bool ProgramRunning();
+  // For failure messages: how the program ended, if it did, and its output.
+  std::string ProgramStory();
   void KillProgram();
 
   // --- the player's machine -------------------------------------------------

@@ -104,7 +104,7 @@ TEST_F(SharedMachine, ThingsPlantedUnderPieceNamesAreNeverFollowedNorStarted) {
       Publish(pieces);
 
       StartProgram();
-      ASSERT_FALSE(WaitForWindow().empty());
+      ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
       EXPECT_TRUE(ComesToRest(*this)) << "the program hangs on what was planted";
       const bool finished = StartButtonShown();
       EXPECT_TRUE(EndTheRun(*this));
@@ -137,7 +137,7 @@ TEST_F(SharedMachine, AForeignFolderWithAForgedInstallerIsNeverUsed) {
   Publish(pieces);
 
   StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty());
+  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   EXPECT_TRUE(ComesToRest(*this));
   EXPECT_TRUE(EndTheRun(*this));
   SleepMs(500);
