@@ -147,5 +147,41 @@ TEST_F(SharedMachine, AForeignFolderWithAForgedInstallerIsNeverUsed) {
   EXPECT_EQ(ReadFile(DownloadFolder() + kInstallerName), forged);
 }
 
+// The installer swapped after the download for a link or a FIFO: the launch
+// is refused with its box, and what the link points at never runs.
+TEST_F(SharedMachine, AnInstallerSwappedAfterTheDownloadIsNotLaunched) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 50 * 1024, 95), StandInInstaller()};
+  const std::string outside = Home() + "planted.sh";
+  WriteFile(outside, std::string("#!/bin/sh\necho planted > ") + kForgedRecord + "\n");
+  chmod(outside.c_str(), 0755);
+  struct Case {
+    const char* what;
+    std::function<int(const std::string& path)> plant;
+  } cases[] = {
+      {"link to a script", [&](const std::string& path) { return symlink(outside.c_str(), path.c_str()); }},
+      {"FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0700); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    boost::filesystem::remove_all(DownloadFolder());
+    Publish(pieces);
+    StartProgram();
+    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(WaitForStartButton(60));
+    const std::string installer = DownloadFolder() + kInstallerName;
+    ASSERT_EQ(unlink(installer.c_str()), 0);
+    ASSERT_EQ(c.plant(installer), 0);
+    ClickStart();
+    ASSERT_TRUE(WaitForBox(10)) << ProgramStory();
+    EXPECT_TRUE(BoxSays(Boxes().front(), kLaunchFailedText));
+    PressEnterOn(Boxes().front());
+    EXPECT_EQ(WaitForExit(10), 255);
+    SleepMs(500);
+    EXPECT_FALSE(FileExists(Work() + kForgedRecord)) << "the planted program ran";
+    EXPECT_TRUE(InstallerRecordText().empty());
+    KillProgram();
+  }
+}
+
 }  // namespace
 }  // namespace e2e
