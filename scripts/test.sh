@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures, builds and runs every test.
+# Installs what is missing, configures, builds and runs every test, then runs
+# the tests again under the sanitizers and fuzzes the manifest parser
+# (scripts/sanitize.sh); --quick stops after the first run.
 set -euo pipefail
+quick=0
+if [ "${1:-}" = --quick ]; then quick=1; fi
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 
@@ -18,3 +22,5 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_WERROR=O
 cmake --build "$build" -j"$(nproc)"
 # Window tests draw with Qt's offscreen platform; nothing needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2
+
+if [ "$quick" = 0 ]; then "$root/scripts/sanitize.sh"; fi
