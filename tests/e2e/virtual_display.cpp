@@ -1,9 +1,12 @@
 #include "tests/e2e/virtual_display.h"
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <boost/filesystem.hpp>
+#include <cerrno>
+#include <fstream>
 #include <sstream>
 
 namespace e2e {
@@ -15,6 +18,14 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
+// A lock whose server is gone is taken over by the next Xvfb.
+bool HeldByLiveServer(const std::string& lock) {
+  std::ifstream file(lock);
+  long pid = 0;
+  if (!(file >> pid) || pid <= 0) return Exists(lock);
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 }  // namespace
 
 VirtualDisplay::VirtualDisplay() {
@@ -23,8 +34,11 @@ VirtualDisplay::VirtualDisplay() {
   boost::filesystem::create_directories(scratch);
   m_scratch = scratch.string();
   for (int number = 60; number < 200; ++number) {
-    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    if (Exists("/tmp/.X" + std::to_string(number) + "-lock") || Exists(socket)) continue;
+    const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
+    if (Exists(lock) ? HeldByLiveServer(lock)
+                     : Exists("/tmp/.X11-unix/X" + std::to_string(number))) {
+      continue;
+    }
     const std::string name = ":" + std::to_string(number);
     ChildProcess::Options options;
     options.arguments = {"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
@@ -47,6 +61,9 @@ VirtualDisplay::VirtualDisplay() {
 }
 
 VirtualDisplay::~VirtualDisplay() {
+  // Asked to end, Xvfb removes its lock and socket; killed, it leaves them.
+  m_server.Signal(SIGTERM);
+  m_server.Wait(5);
   m_server.Kill();
   boost::system::error_code ignored;
   boost::filesystem::remove_all(m_scratch, ignored);
