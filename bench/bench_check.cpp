@@ -1,6 +1,7 @@
 // One pass of the piece check over present pieces, or of zlib's crc32() over
-// the same files read through std::ifstream in blocks of BLOCK bytes (give
-// the check's own block size). Prints the seconds it took and the bytes.
+// the same files read through std::ifstream in blocks of BLOCK bytes (by
+// default the check's own block size). Prints the seconds it took and the
+// bytes; `bench_check --block-size` prints that default.
 // The files should be in the page cache.
 //   bench_check FOLDER/ MANIFEST check|zlib [BLOCK]
 
@@ -15,6 +16,7 @@
 #include <cstring>
 
 #include "engine/package_manifest.h"
+#include "utility/crc32_static.h"
 #include "tests/support/recorded_engine.h"
 
 namespace {
@@ -46,6 +48,10 @@ std::uint64_t ZlibOverFiles(const std::string& folder, const std::list<PieceEntr
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--block-size") == 0) {
+    std::printf("%zu\n", CCrc32Static::kStreamBlockSize);
+    return 0;
+  }
   if (argc != 4 && argc != 5) {
     std::cerr << "usage: bench_check FOLDER/ MANIFEST check|zlib [BLOCK]\n";
     return 2;
@@ -57,7 +63,8 @@ int main(int argc, char** argv) {
   const auto plan = ParseManifest(text.str());
   if (!plan) return 1;
   const bool zlib = std::strcmp(argv[3], "zlib") == 0;
-  const std::size_t blockSize = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 4096;
+  const std::size_t blockSize = argc == 5 ? std::strtoull(argv[4], nullptr, 10)
+                                         : CCrc32Static::kStreamBlockSize;
   if (blockSize == 0) return 2;
 
   std::list<PieceEntry> entries = plan->entries;

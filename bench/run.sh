@@ -212,10 +212,8 @@ race "piece 512 MiB" big worker curl_o
 race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
 
 # The piece check reads the whole-program package, which is in page cache.
-# zlib reads in the check's own block size, taken from its source.
-crc_block=$(sed -n 's/.*kBlockSize = \(.*\);.*/\1/p' "$root/utility/crc32_static.cpp" | head -1 |
-  sed 's/std::size_t{\([0-9]*\)}/\1/g; s/[^0-9<* ]//g')
-crc_block=$((${crc_block:-4096}))
+# zlib reads in the check's own block size.
+crc_block=$("$bin/bench_check" --block-size)
 check() {
   "$bin/bench_check" "$served/$1/" "$served/$1/vlt_package.txt" check | cut -d' ' -f1
 }
