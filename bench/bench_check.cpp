@@ -9,15 +9,15 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <vector>
-#include <cstring>
 
 #include "engine/package_manifest.h"
-#include "utility/crc32_static.h"
 #include "tests/support/recorded_engine.h"
+#include "utility/crc32_static.h"
 
 namespace {
 
@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
   const auto plan = ParseManifest(text.str());
   if (!plan) return 1;
   const bool zlib = std::strcmp(argv[3], "zlib") == 0;
-  const std::size_t blockSize = argc == 5 ? std::strtoull(argv[4], nullptr, 10)
-                                         : CCrc32Static::kStreamBlockSize;
+  const std::size_t blockSize =
+      argc == 5 ? std::strtoull(argv[4], nullptr, 10) : CCrc32Static::kStreamBlockSize;
   if (blockSize == 0) return 2;
 
   std::list<PieceEntry> entries = plan->entries;

@@ -68,7 +68,8 @@ Window FindWindow(Display* display, Window parent, const char* title) {
     char* name = nullptr;
     if (XFetchName(display, children[index], &name) && name != nullptr) {
       XWindowAttributes attributes;
-      if (std::strcmp(name, title) == 0 && XGetWindowAttributes(display, children[index], &attributes) &&
+      if (std::strcmp(name, title) == 0 &&
+          XGetWindowAttributes(display, children[index], &attributes) &&
           attributes.map_state == IsViewable) {
         found = children[index];
       }
@@ -132,7 +133,8 @@ std::map<long, ProcessSample> ReadProcesses() {
 
 int main(int argc, char** argv) {
   if (argc < 6) {
-    std::fprintf(stderr, "usage: bench_screen_watch TITLE SKIN_BMP BUTTON_BMP TIMEOUT PROGRAM [ARG...]\n");
+    std::fprintf(stderr,
+                 "usage: bench_screen_watch TITLE SKIN_BMP BUTTON_BMP TIMEOUT PROGRAM [ARG...]\n");
     return 2;
   }
   const char* title = argv[1];
@@ -215,8 +217,10 @@ int main(int argc, char** argv) {
   }
   double cpu = 0;
   for (const auto& [pid, seconds] : cpuOf) cpu += seconds;
-  std::printf("launch=%.6f shown=%.4f painted=%.4f finished=%.4f cpu=%.2f peak_rss_mib=%.0f processes=%zu\n",
-              launch, shownAt, paintedAt, finishedAt, cpu, peakRssKiB / 1024.0, cpuOf.size());
+  std::printf(
+      "launch=%.6f shown=%.4f painted=%.4f finished=%.4f cpu=%.2f peak_rss_mib=%.0f "
+      "processes=%zu\n",
+      launch, shownAt, paintedAt, finishedAt, cpu, peakRssKiB / 1024.0, cpuOf.size());
   XCloseDisplay(display);
   return finishedAt >= 0 ? 0 : 1;
 }

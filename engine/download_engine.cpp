@@ -30,7 +30,9 @@ constexpr size_t kStopTransfer = static_cast<size_t>(-1);
 constexpr long kReceiveBlock = 100 * 1024;
 
 // "Önceden indirilmiş parçalar kontrol ediliyor" in Windows-1254.
-const char kCheckingText[] = "\xD6nceden indirilmi\xFE par\xE7" "alar kontrol ediliyor";
+const char kCheckingText[] =
+    "\xD6nceden indirilmi\xFE par\xE7"
+    "alar kontrol ediliyor";
 
 std::int32_t ScaledPosition(double part, double whole) {
   const double scaled = part / whole * kProgressScale;
@@ -243,8 +245,8 @@ int CDownloadEngine::OnCurlProgress(double downloadTotal, double downloadNow, do
     m_nLastProgressTick = now;
   }
   if (sinceRate > kRateInterval) {
-    const auto rate =
-        static_cast<std::uint32_t>((downloadNow - m_dLastRateBytes) / kBytesPerKilobyte / sinceRate);
+    const auto rate = static_cast<std::uint32_t>((downloadNow - m_dLastRateBytes) /
+                                                 kBytesPerKilobyte / sinceRate);
     if (m_nLastRateTick > 0) PostReport(WM_DOWNLOAD_RATE, m_nPieceSize, rate);
     m_dLastRateBytes = downloadNow;
     m_nLastRateTick = now;

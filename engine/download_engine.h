@@ -6,8 +6,8 @@
 // window only signals m_hStopEvent, calls SetStatusText, and reads
 // m_nTotalPieces and m_nDonePieces.
 
-#include <boost/thread/mutex.hpp>
 #include <atomic>
+#include <boost/thread/mutex.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>

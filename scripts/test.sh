@@ -11,6 +11,10 @@ build="$root/build"
 mapfile -t packages < "$root/scripts/build_packages.txt"
 "$root/scripts/install_packages.sh" "${packages[@]}"
 
+# Every C++ file keeps the house style of .clang-format; a difference fails
+# the run before anything is built.
+(cd "$root" && git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run --Werror)
+
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 

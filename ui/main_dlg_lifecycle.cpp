@@ -76,12 +76,12 @@ void CMainDlg::SetUpProgressBars() {
 
 void CMainDlg::SetIcons() {
   const HINSTANCE resources = g_Module.GetResourceInstance();
-  HICON big = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON,
-                         GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
+  HICON big = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                         GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  HICON small = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON,
-                           GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                           LR_DEFAULTCOLOR);
+  HICON small =
+      LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
 }
 

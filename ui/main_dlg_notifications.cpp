@@ -38,8 +38,7 @@ LRESULT CMainDlg::OnDownloadRate(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     return 0;
   }
   if (pieceSize > 0) {
-    g_nRemainingSeconds =
-        EstimateRemainingSeconds(m_nTotalPieces, m_nDonePieces, pieceSize, speed);
+    g_nRemainingSeconds = EstimateRemainingSeconds(m_nTotalPieces, m_nDonePieces, pieceSize, speed);
   }
   SetStatusText(FormatSpeedLine(speed, g_nRemainingSeconds / 60).c_str());
   InvalidateRect(m_hWnd, &g_rcStatus, TRUE);

@@ -13,7 +13,8 @@ const POINT g_ptMinimizeButton = PointOf(skin::kMinimizeButton);
 const POINT g_ptCloseButton = PointOf(skin::kCloseButton);
 const POINT g_ptStartButton = PointOf(skin::kStartStrip);
 const RECT g_rcStartArea = RectOf(skin::kStartHitArea);
-const RECT g_rcStartButtonFace = RectOf(skin::Box{
-    skin::kStartStrip.x + skin::kStripButtonFace.left, skin::kStartStrip.y + skin::kStripButtonFace.top,
-    skin::kStartStrip.x + skin::kStripButtonFace.right,
-    skin::kStartStrip.y + skin::kStripButtonFace.bottom});
+const RECT g_rcStartButtonFace =
+    RectOf(skin::Box{skin::kStartStrip.x + skin::kStripButtonFace.left,
+                     skin::kStartStrip.y + skin::kStripButtonFace.top,
+                     skin::kStartStrip.x + skin::kStripButtonFace.right,
+                     skin::kStartStrip.y + skin::kStripButtonFace.bottom});

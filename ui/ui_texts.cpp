@@ -11,9 +11,13 @@ const char kSpeedSuffix[] = "dk";
 const char kErrorCaption[] = "Hata";
 const char kFileWriteErrorText[] =
     "Bir dosya yazma hatas\xFD olu\xFEtu. Diskinizi kontrol edin ve/veya program\xFD "
-    "y\xF6netici haklar\xFDyla \xE7" "al\xFD\xFEt\xFDr\xFDp tekrar deneyiniz. ";
-const char kPackageDataErrorText[] = "Bozuk veya ge\xE7" "ersiz paket verisi !";
+    "y\xF6netici haklar\xFDyla \xE7"
+    "al\xFD\xFEt\xFDr\xFDp tekrar deneyiniz. ";
+const char kPackageDataErrorText[] =
+    "Bozuk veya ge\xE7"
+    "ersiz paket verisi !";
 const char kConnectionErrorPrefix[] = "Ba\xF0lant\xFD hatas\xFD: 0x";
 const char kLaunchFailedText[] = "Kurulum program\xFD ba\xFElat\xFDlamad\xFD.";
 const char kWineNeededText[] =
-    " Windows programlar\xFDn\xFD \xE7" "al\xFD\xFEt\xFDrmak i\xE7in Wine gereklidir.";
+    " Windows programlar\xFDn\xFD \xE7"
+    "al\xFD\xFEt\xFDrmak i\xE7in Wine gereklidir.";

@@ -1,8 +1,8 @@
 #include "platform/win32/message_target.h"
 
 #include <atomic>
-#include <mutex>
 #include <cstdint>
+#include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
 

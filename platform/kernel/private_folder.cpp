@@ -22,8 +22,8 @@ bool CreatePrivateFolder(const std::string& path) {
 // Looked at through one descriptor, so what is tested is what was opened.
 bool IsPrivateFolder(const std::string& path) {
   if (path.empty()) return false;
-  const int folder = ::open(WithoutTrailingSlash(path).c_str(),
-                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const int folder =
+      ::open(WithoutTrailingSlash(path).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (folder < 0) return false;
   struct stat info {};
   const bool ok = ::fstat(folder, &info) == 0 && S_ISDIR(info.st_mode) &&

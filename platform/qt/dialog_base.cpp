@@ -20,8 +20,7 @@ CDialogBase::~CDialogBase() = default;
 
 void CDialogBase::OnFinalMessage(HWND) {}
 
-HWND CDialogBase::CreateFromTemplate(int templateId, HWND& windowMember, HWND,
-                                     LPARAM initParam) {
+HWND CDialogBase::CreateFromTemplate(int templateId, HWND& windowMember, HWND, LPARAM initParam) {
   std::optional<DialogTemplate> dialog = LoadDialogTemplate(templateId);
   if (!dialog) return nullptr;
   m_host = std::make_unique<CDialogHost>(this, *dialog);
@@ -31,8 +30,8 @@ HWND CDialogBase::CreateFromTemplate(int templateId, HWND& windowMember, HWND,
     windowMember = nullptr;
     return nullptr;
   }
-  CWindowObject* firstControl = m_host->Control(
-      dialog->controls.empty() ? 0 : dialog->controls.front().id);
+  CWindowObject* firstControl =
+      m_host->Control(dialog->controls.empty() ? 0 : dialog->controls.front().id);
   m_host->Dispatch(WM_INITDIALOG,
                    reinterpret_cast<WPARAM>(firstControl ? firstControl->Handle() : nullptr),
                    initParam);

@@ -3,10 +3,10 @@
 #include <QDialog>
 #include <QIcon>
 
-#include "platform/kernel/ansi_text.h"
-#include "platform/win32/dialog_base.h"
 #include "dialog_widget.h"
 #include "hosted_control.h"
+#include "platform/kernel/ansi_text.h"
+#include "platform/win32/dialog_base.h"
 #include "progress_control.h"
 #include "user_objects.h"
 

@@ -1,7 +1,7 @@
 #include "platform/win32/dialog_keyboard.h"
 
-#include "window_object.h"
 #include "platform/win32/user_window.h"
+#include "window_object.h"
 
 namespace {
 
@@ -9,8 +9,8 @@ bool BelongsToDialog(HWND dialog, HWND window) {
   if (window == dialog) return true;
   CWindowObject* object = CWindowObject::FromHandle(window);
   // A hosted control takes its own keys.
-  return object != nullptr && object->Kind() != WindowKind::Hosted &&
-         object->ControlId() != 0 && GetDlgItem(dialog, object->ControlId()) == window;
+  return object != nullptr && object->Kind() != WindowKind::Hosted && object->ControlId() != 0 &&
+         GetDlgItem(dialog, object->ControlId()) == window;
 }
 
 }  // namespace

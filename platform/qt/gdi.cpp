@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/kernel/ansi_text.h"
 #include "gdi_objects.h"
+#include "platform/kernel/ansi_text.h"
 #include "window_object.h"
 
 namespace {
@@ -54,8 +54,8 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   if (paint != nullptr) {
     paint->hdc = hdc;
     paint->fErase = FALSE;
-    paint->rcPaint = RECT{area.left(), area.top(), area.left() + area.width(),
-                          area.top() + area.height()};
+    paint->rcPaint =
+        RECT{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
   }
   return hdc;
 }

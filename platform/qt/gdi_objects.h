@@ -18,11 +18,11 @@ struct CQtRegion final : GdiRegion {
 };
 
 struct DeviceContext {
-  QPainter* painter = nullptr;      // a paint context on a window, or null
-  CQtBitmap* bitmap = nullptr;      // selected bitmap of a memory context
-  CQtBitmap stockBitmap;            // what a memory context starts with
+  QPainter* painter = nullptr;  // a paint context on a window, or null
+  CQtBitmap* bitmap = nullptr;  // selected bitmap of a memory context
+  CQtBitmap stockBitmap;        // what a memory context starts with
   bool memory = false;
-  int backgroundMode = OPAQUE;      // text is drawn without a background in any mode
+  int backgroundMode = OPAQUE;  // text is drawn without a background in any mode
   COLORREF textColor = RGB(0, 0, 0);
 };
 

@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "window_object.h"
 #include "window_events.h"
+#include "window_object.h"
 
 namespace {
 
@@ -150,8 +150,12 @@ BOOL RemoveFrom(std::vector<Item*>& list, Item* item) {
 }  // namespace
 
 BOOL CMessageLoop::AddMessageFilter(CMessageFilter* filter) { return AddOnce(m_filters, filter); }
-BOOL CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) { return RemoveFrom(m_filters, filter); }
-BOOL CMessageLoop::AddIdleHandler(CIdleHandler* handler) { return AddOnce(m_idleHandlers, handler); }
+BOOL CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
+  return RemoveFrom(m_filters, filter);
+}
+BOOL CMessageLoop::AddIdleHandler(CIdleHandler* handler) {
+  return AddOnce(m_idleHandlers, handler);
+}
 BOOL CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
   return RemoveFrom(m_idleHandlers, handler);
 }

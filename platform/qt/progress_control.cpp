@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 
-
 namespace {
 
 // Child windows take the pointer input over their own area, as on Windows:
@@ -15,10 +14,10 @@ class CProgressBarWidget final : public QProgressBar {
     setTextVisible(false);
     setRange(0, 100);
     setValue(0);
-    setStyleSheet(QStringLiteral(
-        "QProgressBar { background: #10161c; border: 1px solid #5c6670; }"
-        "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 #7fe07a, stop:0.5 #2fae2a, stop:1 #1d7c1a); }"));
+    setStyleSheet(
+        QStringLiteral("QProgressBar { background: #10161c; border: 1px solid #5c6670; }"
+                       "QProgressBar::chunk { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+                       " stop:0 #7fe07a, stop:0.5 #2fae2a, stop:1 #1d7c1a); }"));
   }
 
  protected:
@@ -43,8 +42,8 @@ LRESULT CProgressControl::Send(UINT message, WPARAM wParam, LPARAM lParam) {
   if (bar == nullptr) return 0;
   switch (message) {
     case PBM_SETRANGE: {
-      const LRESULT previous = MAKELPARAM(static_cast<WORD>(bar->minimum()),
-                                          static_cast<WORD>(bar->maximum()));
+      const LRESULT previous =
+          MAKELPARAM(static_cast<WORD>(bar->minimum()), static_cast<WORD>(bar->maximum()));
       bar->setRange(LOWORD(static_cast<WPARAM>(lParam)), HIWORD(static_cast<WPARAM>(lParam)));
       return previous;
     }

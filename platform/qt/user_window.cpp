@@ -4,9 +4,9 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/kernel/ansi_text.h"
 #include "dialog_host.h"
 #include "gdi_objects.h"
+#include "platform/kernel/ansi_text.h"
 
 namespace {
 

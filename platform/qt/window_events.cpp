@@ -15,9 +15,9 @@ QEvent::Type CInvalidateEvent::EventType() {
 }
 
 void RequestRepaint(QObject* receiver, QWidget* widget, const RECT* rect, BOOL erase) {
-  const QRect area = rect ? QRect(QPoint(rect->left, rect->top),
-                                  QPoint(rect->right - 1, rect->bottom - 1))
-                          : QRect();
+  const QRect area =
+      rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1))
+           : QRect();
   CInvalidateEvent request(area, rect == nullptr, erase != FALSE);
   if (QThread::currentThread() == receiver->thread()) {
     if (widget != nullptr) ApplyRepaint(widget, request);

@@ -59,8 +59,7 @@ CWindowObject::~CWindowObject() { Unregister(); }
 void CWindowObject::AttachWidget(QWidget* widget) {
   m_widget = widget;
   if (widget != nullptr) {
-    widget->setProperty(kHandleProperty,
-                        QVariant::fromValue(reinterpret_cast<quintptr>(m_hWnd)));
+    widget->setProperty(kHandleProperty, QVariant::fromValue(reinterpret_cast<quintptr>(m_hWnd)));
   }
 }
 

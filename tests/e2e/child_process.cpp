@@ -45,10 +45,12 @@ std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string
 
 ChildProcess::ChildProcess(const Options& options) {
   std::vector<char*> argv;
-  for (const std::string& argument : options.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const std::string& argument : options.arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   std::vector<char*> envp;
-  for (const std::string& entry : options.environment) envp.push_back(const_cast<char*>(entry.c_str()));
+  for (const std::string& entry : options.environment)
+    envp.push_back(const_cast<char*>(entry.c_str()));
   envp.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
@@ -63,7 +65,8 @@ ChildProcess::ChildProcess(const Options& options) {
                                      0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
   }
-  if (!options.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
+  if (!options.folder.empty())
+    posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -112,7 +115,8 @@ bool ChildProcess::Running() {
 }
 
 std::optional<int> ChildProcess::Wait(double seconds) {
-  PollUntil(seconds, [this] { return !Running(); }, 20);
+  PollUntil(
+      seconds, [this] { return !Running(); }, 20);
   return m_status;
 }
 

@@ -19,7 +19,7 @@ std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string
 class ChildProcess {
  public:
   struct Options {
-    std::vector<std::string> arguments;   // arguments[0] is the program's path
+    std::vector<std::string> arguments;    // arguments[0] is the program's path
     std::vector<std::string> environment;  // "NAME=value" each
     std::string folder;                    // current directory; empty = ours
     std::string output;                    // stdout and stderr go here; empty = /dev/null
@@ -52,7 +52,7 @@ class ChildProcess {
 };
 
 struct ToolResult {
-  int status = -1;  // -1 when it did not end in time (it is then killed)
+  int status = -1;     // -1 when it did not end in time (it is then killed)
   std::string output;  // stdout
 };
 

@@ -15,7 +15,8 @@ using test_support::Route;
 constexpr double kCloseWithin = 2.0;
 
 TEST_F(Close, CloseButtonEndsTheProgramPromptlyWhateverTheNetworkDoes) {
-  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 8 * 1024 * 1024, 41), StandInInstaller()};
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 8 * 1024 * 1024, 41),
+                                     StandInInstaller()};
   const std::string pieceFile = pieces[0].name;
   struct Case {
     const char* what;
@@ -23,27 +24,33 @@ TEST_F(Close, CloseButtonEndsTheProgramPromptlyWhateverTheNetworkDoes) {
     // The moment to press the button.
     std::function<bool(E2eTest&)> ready;
   } cases[] = {
-      {"data flowing", [&](E2eTest& t) {
+      {"data flowing",
+       [&](E2eTest& t) {
          t.Publish(pieces);
          Route slow;
          slow.body = pieces[0].body;
          slow.bytesPerSecond = 256 * 1024;
          t.ServePiece(pieceFile, slow);
-       }, [&](E2eTest& t) { return ReadFile(t.DownloadFolder() + pieceFile).size() > 100 * 1024; }},
-      {"manifest stalled", [&](E2eTest& t) {
+       },
+       [&](E2eTest& t) { return ReadFile(t.DownloadFolder() + pieceFile).size() > 100 * 1024; }},
+      {"manifest stalled",
+       [&](E2eTest& t) {
          Route stalled;
          stalled.body = t.ManifestFor(pieces);
          stalled.stallMs = 120000;
          t.ServeManifest(stalled);
-       }, [](E2eTest& t) { return t.ManifestRequests() > 0; }},
-      {"piece stalled after its first byte", [&](E2eTest& t) {
+       },
+       [](E2eTest& t) { return t.ManifestRequests() > 0; }},
+      {"piece stalled after its first byte",
+       [&](E2eTest& t) {
          t.Publish(pieces);
          Route stalled;
          stalled.body = pieces[0].body;
          stalled.stallAfter = 1;
          stalled.stallMs = 120000;
          t.ServePiece(pieceFile, stalled);
-       }, [&](E2eTest& t) { return t.PieceRequests().size() == 1; }},
+       },
+       [&](E2eTest& t) { return t.PieceRequests().size() == 1; }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -20,7 +20,8 @@ std::vector<Piece> SeveralPieces() {
 
 std::vector<std::string> GetsOf(const std::vector<Piece>& pieces) {
   std::vector<std::string> gets;
-  for (const Piece& piece : pieces) gets.push_back(std::string("GET ") + kPiecesPath + "/" + piece.name);
+  for (const Piece& piece : pieces)
+    gets.push_back(std::string("GET ") + kPiecesPath + "/" + piece.name);
   return gets;
 }
 
@@ -102,9 +103,8 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
   StartProgram();
   ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
   // Killed in the middle of the first piece, with part of it on disk.
-  ASSERT_TRUE(PollUntil(30, [&] {
-    return ReadFile(DownloadFolder() + pieces[0].name).size() > 300 * 1024;
-  }));
+  ASSERT_TRUE(PollUntil(
+      30, [&] { return ReadFile(DownloadFolder() + pieces[0].name).size() > 300 * 1024; }));
   m_program.Signal(SIGKILL);
   ASSERT_EQ(WaitForExit(5), 128 + SIGKILL);
   KillProgram();  // the browser engine's helpers too
@@ -126,7 +126,9 @@ TEST_F(Download, PromoServerStalledOrDownChangesNothing) {
   const std::vector<Piece> pieces = SeveralPieces();
   enum class Promo { Up, Stalled, Down };
   for (const Promo promo : {Promo::Up, Promo::Stalled, Promo::Down}) {
-    SCOPED_TRACE(promo == Promo::Up ? "page up" : promo == Promo::Stalled ? "page stalled" : "page down");
+    SCOPED_TRACE(promo == Promo::Up        ? "page up"
+                 : promo == Promo::Stalled ? "page stalled"
+                                           : "page down");
     m_package.reset();
     m_package = std::make_unique<test_support::TestHttpServer>(kPackagePort);
     Publish(pieces);

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
-#include <boost/filesystem.hpp>
 #include <algorithm>
+#include <boost/filesystem.hpp>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -128,16 +128,19 @@ void E2eTest::SetUp() {
   }
   chmod(m_root.PathOf("runtime").c_str(), 0700);
   // Another test on these ports may be just closing them.
-  PollUntil(10, [&] {
-    try {
-      if (!m_package) m_package = std::make_unique<test_support::TestHttpServer>(kPackagePort);
-      if (!m_promo) m_promo = std::make_unique<test_support::TestHttpServer>(kPromoPort);
-    } catch (const std::exception&) {
-    }
-    return m_package && m_promo;
-  }, 200);
-  ASSERT_TRUE(m_package && m_promo) << "127.0.0.1:" << kPackagePort << " or :" << kPromoPort
-                                    << " is taken by another program";
+  PollUntil(
+      10,
+      [&] {
+        try {
+          if (!m_package) m_package = std::make_unique<test_support::TestHttpServer>(kPackagePort);
+          if (!m_promo) m_promo = std::make_unique<test_support::TestHttpServer>(kPromoPort);
+        } catch (const std::exception&) {
+        }
+        return m_package && m_promo;
+      },
+      200);
+  ASSERT_TRUE(m_package && m_promo)
+      << "127.0.0.1:" << kPackagePort << " or :" << kPromoPort << " is taken by another program";
   test_support::Route page;
   page.body = kPromoPage;
   m_promo->SetRoute(kPromoPath, page);
@@ -241,19 +244,22 @@ void E2eTest::StartProgram(const std::map<std::string, std::string>& environment
 }
 
 std::string E2eTest::WaitForWindow(double seconds) {
-  PollUntil(seconds, [&] {
-    if (!m_program.Running()) return true;
-    const std::vector<std::string> windows = Display().FindWindows(kWindowTitle);
-    for (const std::string& window : windows) {
-      const std::optional<WindowPlace> place = Display().PlaceOf(window);
-      if (place && place->width == 623 && place->height == 617) {
-        m_window = window;
-        m_place = *place;
-        return true;
-      }
-    }
-    return false;
-  }, 200);
+  PollUntil(
+      seconds,
+      [&] {
+        if (!m_program.Running()) return true;
+        const std::vector<std::string> windows = Display().FindWindows(kWindowTitle);
+        for (const std::string& window : windows) {
+          const std::optional<WindowPlace> place = Display().PlaceOf(window);
+          if (place && place->width == 623 && place->height == 617) {
+            m_window = window;
+            m_place = *place;
+            return true;
+          }
+        }
+        return false;
+      },
+      200);
   return m_window;
 }
 
@@ -274,18 +280,22 @@ bool E2eTest::StartButtonShown() {
 
 bool E2eTest::WaitForStartButton(double seconds) {
   bool shown = false;
-  PollUntil(seconds, [&] {
-    if (!m_program.Running() || !Boxes().empty()) return true;
-    shown = StartButtonShown();
-    return shown;
-  }, 250);
+  PollUntil(
+      seconds,
+      [&] {
+        if (!m_program.Running() || !Boxes().empty()) return true;
+        shown = StartButtonShown();
+        return shown;
+      },
+      250);
   return shown;
 }
 
 std::vector<std::string> E2eTest::Boxes() const { return Display().FindWindows(kBoxTitle); }
 
 bool E2eTest::WaitForBox(double seconds) {
-  return PollUntil(seconds, [&] { return !Boxes().empty() || !m_program.Running(); }, 200) &&
+  return PollUntil(
+             seconds, [&] { return !Boxes().empty() || !m_program.Running(); }, 200) &&
          !Boxes().empty();
 }
 
@@ -295,17 +305,21 @@ std::optional<Image> E2eTest::ReferenceBox(const std::string& text) {
   options.environment = EnvironmentWith({{"DISPLAY", Display().Name()}, {"QT_QPA_PLATFORM", ""}});
   ChildProcess reference(options);
   std::string window;
-  PollUntil(20, [&] {
-    const std::vector<std::string> found = Display().FindWindows(kReferenceTitle);
-    if (!found.empty()) window = found.front();
-    return !window.empty() || !reference.Running();
-  }, 100);
+  PollUntil(
+      20,
+      [&] {
+        const std::vector<std::string> found = Display().FindWindows(kReferenceTitle);
+        if (!found.empty()) window = found.front();
+        return !window.empty() || !reference.Running();
+      },
+      100);
   if (window.empty()) return std::nullopt;
   Display().Focus(window);
   SleepMs(300);  // the focus frame is drawn
   std::optional<Image> picture = Display().WindowPicture(window);
   reference.Kill();
-  PollUntil(5, [&] { return Display().FindWindows(kReferenceTitle).empty(); }, 50);
+  PollUntil(
+      5, [&] { return Display().FindWindows(kReferenceTitle).empty(); }, 50);
   return picture;
 }
 
@@ -343,7 +357,8 @@ bool E2eTest::ProgramRunning() { return m_program.Running(); }
 
 std::string E2eTest::ProgramStory() {
   std::string story = m_program.Running() ? "the program runs" : "the program has ended";
-  if (const std::optional<int> status = m_program.Wait(0)) story += " with " + std::to_string(*status);
+  if (const std::optional<int> status = m_program.Wait(0))
+    story += " with " + std::to_string(*status);
   const std::string log = ReadFile(m_root.PathOf("program.log"));
   story += "; its output: " + (log.size() > 2000 ? log.substr(log.size() - 2000) : log);
   return story;
@@ -356,10 +371,9 @@ void E2eTest::KillProgram() { m_program.Kill(); }
     if (!FileExists(path)) return ::testing::AssertionFailure() << piece.name << " is missing";
     const std::string bytes = ReadFile(path);
     if (bytes != piece.body) {
-      return ::testing::AssertionFailure() << piece.name << " has " << bytes.size()
-                                           << " bytes with CRC-32 " << Crc32Text(bytes)
-                                           << ", not " << piece.body.size() << " with "
-                                           << piece.Crc();
+      return ::testing::AssertionFailure()
+             << piece.name << " has " << bytes.size() << " bytes with CRC-32 " << Crc32Text(bytes)
+             << ", not " << piece.body.size() << " with " << piece.Crc();
     }
   }
   return ::testing::AssertionSuccess();
@@ -370,13 +384,15 @@ std::vector<std::string> E2eTest::DownloadFolderListing() const {
   for (const std::string& name : FolderNames(DownloadFolder())) {
     struct stat info {};
     lstat((DownloadFolder() + name).c_str(), &info);
-    listing.push_back(name + "=" + (S_ISREG(info.st_mode) ? std::to_string(info.st_size) : "not a file"));
+    listing.push_back(name + "=" +
+                      (S_ISREG(info.st_mode) ? std::to_string(info.st_size) : "not a file"));
   }
   return listing;
 }
 
 bool E2eTest::WaitForInstallerRecord(double seconds) {
-  return PollUntil(seconds, [&] { return !InstallerRecordText().empty(); }, 100);
+  return PollUntil(
+      seconds, [&] { return !InstallerRecordText().empty(); }, 100);
 }
 
 }  // namespace e2e

@@ -45,9 +45,11 @@ TEST_F(Failure, UnusablePackageDataEndsWithTheCorruptDataBoxAndWritesNothing) {
     const char* what;
     std::function<void(E2eTest&)> serve;
   } cases[] = {
-      {"malformed manifest", [](E2eTest& t) { t.ServeManifest("http://127.0.0.1/ 2 Veltra.part1"); }},
+      {"malformed manifest",
+       [](E2eTest& t) { t.ServeManifest("http://127.0.0.1/ 2 Veltra.part1"); }},
       {"unreachable server", [](E2eTest& t) { t.m_package.reset(); }},
-      {"piece name that climbs out", [](E2eTest& t) {
+      {"piece name that climbs out",
+       [](E2eTest& t) {
          std::vector<Piece> pieces = ThreePieces();
          pieces[1].name = "../x";
          t.Publish(pieces);
@@ -113,24 +115,30 @@ TEST_F(Failure, PieceThatIsNotItsBytesIsNeverCountedNorStarted) {
     Route route;
     std::string box;
   } cases[] = {
-      {"404", [] {
+      {"404",
+       [] {
          Route route;
          route.status = 404;
          route.body = "<html>404 error page</html>";
          return route;
-       }(), ConnectionText(CURLE_HTTP_RETURNED_ERROR)},
-      {"redirect", [] {
+       }(),
+       ConnectionText(CURLE_HTTP_RETURNED_ERROR)},
+      {"redirect",
+       [] {
          Route route;
          route.redirectTo = "/elsewhere/VeltraSetup.exe";
          route.body = "<html>moved</html>";
          return route;
-       }(), kPackageDataText},
-      {"body failing its checksum", [&] {
+       }(),
+       kPackageDataText},
+      {"body failing its checksum",
+       [&] {
          Route route;
          route.body = installer.body;
          route.body[5] ^= 0x20;
          return route;
-       }(), kPackageDataText},
+       }(),
+       kPackageDataText},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -166,7 +174,8 @@ TEST_F(Failure, PieceThatIsNotItsBytesIsNeverCountedNorStarted) {
 TEST_F(Failure, FullDiskShowsTheWriteBoxThenTheConnectionBox) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
   const std::string tmp = Tmp().substr(0, Tmp().size() - 1);
-  if (RunTool({"mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", tmp}, EnvironmentWith({})).status != 0) {
+  if (RunTool({"mount", "-t", "tmpfs", "-o", "size=2m", "tmpfs", tmp}, EnvironmentWith({}))
+          .status != 0) {
     GTEST_SKIP() << "mounting a tmpfs is not allowed here (a container without CAP_SYS_ADMIN?)";
   }
   struct Unmount {
@@ -174,7 +183,8 @@ TEST_F(Failure, FullDiskShowsTheWriteBoxThenTheConnectionBox) {
     ~Unmount() { RunTool({"umount", "-l", folder}, EnvironmentWith({})); }
   } unmount{tmp};
 
-  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 4 * 1024 * 1024, 31), StandInInstaller()};
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 4 * 1024 * 1024, 31),
+                                     StandInInstaller()};
   Publish(pieces);
   StartProgram();
   ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();

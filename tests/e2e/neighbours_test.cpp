@@ -29,7 +29,8 @@ TEST_F(Neighbours, UnderARealWindowManagerTheSkinMovesMinimisesAndIgnoresCloseRe
   options.output = m_root.PathOf("openbox.log");
   ChildProcess manager(options);
   ASSERT_TRUE(PollUntil(15, [&] {
-    return Display().Property("root", "_NET_SUPPORTING_WM_CHECK").find("window id") != std::string::npos;
+    return Display().Property("root", "_NET_SUPPORTING_WM_CHECK").find("window id") !=
+           std::string::npos;
   })) << "openbox did not start";
   struct StopManager {
     ChildProcess& manager;
@@ -81,17 +82,24 @@ TEST_F(Neighbours, ThroughAnHttpProxyEveryPieceGoesThroughIt) {
   const std::string log = m_root.PathOf("tinyproxy.log");
   const std::string config = m_root.PathOf("tinyproxy.conf");
   std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
-                        << "Timeout 30\nMaxClients 20\nLogFile \"" << log << "\"\nLogLevel Connect\n"
+                        << "Timeout 30\nMaxClients 20\nLogFile \"" << log
+                        << "\"\nLogLevel Connect\n"
                         << (geteuid() == 0 ? "User root\nGroup root\n" : "");
   ChildProcess::Options options;
   options.arguments = {"tinyproxy", "-d", "-c", config};
   options.environment = EnvironmentWith({});
   options.output = m_root.PathOf("tinyproxy.out");
   ChildProcess proxy(options);
-  ASSERT_TRUE(PollUntil(10, [&] {
-    return RunTool({"bash", "-c", "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(port)},
-                   EnvironmentWith({}), 5).status == 0 || !proxy.Running();
-  }) && proxy.Running()) << ReadFile(m_root.PathOf("tinyproxy.out"));
+  ASSERT_TRUE(PollUntil(10,
+                        [&] {
+                          return RunTool({"bash", "-c",
+                                          "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(port)},
+                                         EnvironmentWith({}), 5)
+                                         .status == 0 ||
+                                 !proxy.Running();
+                        }) &&
+              proxy.Running())
+      << ReadFile(m_root.PathOf("tinyproxy.out"));
 
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 300 * 1024, 61),
                                      DataPiece("Veltra.part2", 5000, 62), StandInInstaller()};
@@ -132,7 +140,8 @@ TEST_F(Neighbours, ARealWindowsInstallerStartsThroughWine) {
   EXPECT_EQ(WaitForExit(10), 0);
   // A fresh wine prefix is made first, in the scratch home.
   const std::string marker = Work() + "windows-installer-ran.txt";
-  const bool ran = PollUntil(120, [&] { return FileExists(marker); }, 250);
+  const bool ran = PollUntil(
+      120, [&] { return FileExists(marker); }, 250);
   std::string folder = Work().substr(0, Work().size() - 1);
   std::replace(folder.begin(), folder.end(), '/', '\\');
   const std::string record = ReadFile(marker);

@@ -39,8 +39,7 @@ bool NextNumber(const std::string& bytes, std::size_t& at, int& value) {
 
 }  // namespace
 
-int Image::Differences(int x, int y, const Image& part, int partX, int partY, int w,
-                       int h) const {
+int Image::Differences(int x, int y, const Image& part, int partX, int partY, int w, int h) const {
   int differences = 0;
   for (int row = 0; row < h; ++row) {
     for (int column = 0; column < w; ++column) {
@@ -72,9 +71,9 @@ std::optional<Image> ReadPpm(const std::string& path) {
   Image image(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x, at += 3) {
-      image.Set(x, y, Rgb{static_cast<std::uint8_t>(bytes[at]),
-                          static_cast<std::uint8_t>(bytes[at + 1]),
-                          static_cast<std::uint8_t>(bytes[at + 2])});
+      image.Set(x, y,
+                Rgb{static_cast<std::uint8_t>(bytes[at]), static_cast<std::uint8_t>(bytes[at + 1]),
+                    static_cast<std::uint8_t>(bytes[at + 2])});
     }
   }
   return image;
@@ -99,9 +98,10 @@ std::optional<Image> ReadBmp(const std::string& path) {
     const int y = bottomUp ? height - 1 - row : row;
     for (int x = 0; x < width; ++x) {
       const std::size_t at = line + 3 * x;
-      image.Set(x, y, Rgb{static_cast<std::uint8_t>(bytes[at + 2]),
-                          static_cast<std::uint8_t>(bytes[at + 1]),
-                          static_cast<std::uint8_t>(bytes[at])});
+      image.Set(
+          x, y,
+          Rgb{static_cast<std::uint8_t>(bytes[at + 2]), static_cast<std::uint8_t>(bytes[at + 1]),
+              static_cast<std::uint8_t>(bytes[at])});
     }
   }
   return image;

@@ -48,7 +48,8 @@ std::string ForgedTo(const std::string& bytes, std::uint32_t target) {
     std::swap(rows[row], rows[found]);
     std::swap(combination[row], combination[found]);
     for (int r = 0; r < 32; ++r) {
-      if (r != row && (rows[r] >> pivot & 1)) rows[r] ^= rows[row], combination[r] ^= combination[row];
+      if (r != row && (rows[r] >> pivot & 1))
+        rows[r] ^= rows[row], combination[r] ^= combination[row];
     }
     if (want >> pivot & 1) want ^= rows[row], chosen ^= combination[row];
     ++row;
@@ -62,9 +63,10 @@ std::string ForgedTo(const std::string& bytes, std::uint32_t target) {
 
 // The program comes to rest: the start button, a box, or its end.
 bool ComesToRest(E2eTest& test) {
-  return PollUntil(40, [&] {
-    return !test.ProgramRunning() || !test.Boxes().empty() || test.StartButtonShown();
-  }, 250);
+  return PollUntil(
+      40,
+      [&] { return !test.ProgramRunning() || !test.Boxes().empty() || test.StartButtonShown(); },
+      250);
 }
 
 // Ends the run the way the player would from where it rests; true when the
@@ -85,13 +87,11 @@ TEST_F(SharedMachine, ThingsPlantedUnderPieceNamesAreNeverFollowedNorStarted) {
     const char* what;
     std::function<void(const std::string& path)> plant;
   } cases[] = {
-      {"link to a file of the player", [&](const std::string& path) {
-         ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
-       }},
+      {"link to a file of the player",
+       [&](const std::string& path) { ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0); }},
       {"FIFO", [](const std::string& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
-      {"link to /dev/zero", [](const std::string& path) {
-         ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0);
-       }},
+      {"link to /dev/zero",
+       [](const std::string& path) { ASSERT_EQ(symlink("/dev/zero", path.c_str()), 0); }},
   };
   for (const Case& c : cases) {
     for (const Piece& target : pieces) {
@@ -158,7 +158,8 @@ TEST_F(SharedMachine, AnInstallerSwappedAfterTheDownloadIsNotLaunched) {
     const char* what;
     std::function<int(const std::string& path)> plant;
   } cases[] = {
-      {"link to a script", [&](const std::string& path) { return symlink(outside.c_str(), path.c_str()); }},
+      {"link to a script",
+       [&](const std::string& path) { return symlink(outside.c_str(), path.c_str()); }},
       {"FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0700); }},
   };
   for (const Case& c : cases) {

@@ -29,8 +29,8 @@ bool HeldByLiveServer(const std::string& lock) {
 }  // namespace
 
 VirtualDisplay::VirtualDisplay() {
-  const boost::filesystem::path scratch =
-      boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("e2e-display-%%%%%%");
+  const boost::filesystem::path scratch = boost::filesystem::temp_directory_path() /
+                                          boost::filesystem::unique_path("e2e-display-%%%%%%");
   boost::filesystem::create_directories(scratch);
   m_scratch = scratch.string();
   for (int number = 60; number < 200; ++number) {
@@ -52,7 +52,8 @@ VirtualDisplay::VirtualDisplay() {
     m_name = name;
     // Ready once a client can talk to it; a taken number makes it exit.
     const bool up = PollUntil(10, [&] {
-      return !m_server.Running() || RunTool({"xdotool", "getdisplaygeometry"}, Environment(), 5).status == 0;
+      return !m_server.Running() ||
+             RunTool({"xdotool", "getdisplaygeometry"}, Environment(), 5).status == 0;
     });
     if (up && m_server.Running()) return;
     m_server.Kill();
@@ -80,8 +81,8 @@ bool VirtualDisplay::Xdotool(const std::vector<std::string>& arguments) const {
 }
 
 std::vector<std::string> VirtualDisplay::FindWindows(const std::string& pattern) const {
-  const ToolResult found = RunTool(
-      {"xdotool", "search", "--onlyvisible", "--name", pattern}, Environment(), 10);
+  const ToolResult found =
+      RunTool({"xdotool", "search", "--onlyvisible", "--name", pattern}, Environment(), 10);
   std::vector<std::string> windows;
   std::istringstream lines(found.output);
   std::string line;
@@ -119,7 +120,8 @@ std::optional<Image> VirtualDisplay::WindowPicture(const std::string& window) co
   const std::string file = m_scratch + "/picture.ppm";
   boost::system::error_code ignored;
   boost::filesystem::remove(file, ignored);
-  if (RunTool({"import", "-window", window, "-depth", "8", "ppm:" + file}, Environment(), 20).status != 0) {
+  if (RunTool({"import", "-window", window, "-depth", "8", "ppm:" + file}, Environment(), 20)
+          .status != 0) {
     return std::nullopt;
   }
   return ReadPpm(file);

@@ -11,7 +11,8 @@ int main(void) {
   char folder[MAX_PATH] = "";
   GetCurrentDirectoryA(sizeof folder, folder);
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  WineVersion version = ntdll ? (WineVersion)(void*)GetProcAddress(ntdll, "wine_get_version") : NULL;
+  WineVersion version =
+      ntdll ? (WineVersion)(void*)GetProcAddress(ntdll, "wine_get_version") : NULL;
   FILE* marker = fopen("windows-installer-ran.part", "wb");
   if (marker == NULL) return 1;
   fprintf(marker, "under wine: %s\n", version ? "yes" : "no");

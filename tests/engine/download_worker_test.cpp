@@ -1,6 +1,6 @@
 #include <curl/curl.h>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -8,8 +8,8 @@
 #include <boost/thread/thread.hpp>
 #include <chrono>
 #include <functional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -18,9 +18,9 @@
 #include "engine/download_messages.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/process_clock.h"
-#include "tests/support/recording_window.h"
 #include "tests/support/posted_message_printer.h"
 #include "tests/support/recorded_engine.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
 
@@ -201,8 +201,8 @@ TEST_F(DownloadWorker, EverythingPresentMakesNoTransfer) {
   const std::vector<Piece> pieces = {MakePiece("a.cab", 3000, 1), MakePiece("b.exe", 10, 2)};
   Publish(2, pieces);
   for (const Piece& piece : pieces) folder.Write(piece.name, piece.body);
-  EXPECT_EQ(Run(), (Messages{PieceFound(5000), PieceFound(10000), kRateUnknown, kAllDone,
-                             kFinished}));
+  EXPECT_EQ(Run(),
+            (Messages{PieceFound(5000), PieceFound(10000), kRateUnknown, kAllDone, kFinished}));
   EXPECT_EQ(server.ConnectionCount(), 1);  // the manifest only
 }
 
@@ -264,8 +264,8 @@ TEST_F(DownloadWorker, ConnectionRefusedIsReportedWithItsCode) {
     closed = gone.Url("/pieces/");
   }
   ServeManifest(closed + " 1 a;1");
-  EXPECT_EQ(Run(), (Messages{kRateUnknown, ConnectionError(CURLE_COULDNT_CONNECT), kAllDone,
-                             kFinished}));
+  EXPECT_EQ(Run(),
+            (Messages{kRateUnknown, ConnectionError(CURLE_COULDNT_CONNECT), kAllDone, kFinished}));
 }
 
 // A body that arrives whole but is not the listed piece is never counted.
@@ -275,12 +275,14 @@ TEST_F(DownloadWorker, PieceThatFailsItsChecksumIsNotCounted) {
     const char* what;
     Route route;
   } cases[] = {
-      {"garbled byte", [&] {
+      {"garbled byte",
+       [&] {
          Route route = Answer(200, piece.body);
          route.body[1234] ^= 0x20;
          return route;
        }()},
-      {"redirect page", [&] {
+      {"redirect page",
+       [&] {
          Route route = Answer(200, "<html>moved</html>");
          route.redirectTo = "/elsewhere/a.exe";
          return route;
@@ -290,8 +292,7 @@ TEST_F(DownloadWorker, PieceThatFailsItsChecksumIsNotCounted) {
   for (const Case& c : cases) {
     Publish(2, {piece, MakePiece("b", 10, 2)});
     ServePiece("a.exe", c.route);
-    EXPECT_EQ(RunAgain(), (Messages{kRateUnknown, kPackageError, kAllDone, kFinished}))
-        << c.what;
+    EXPECT_EQ(RunAgain(), (Messages{kRateUnknown, kPackageError, kAllDone, kFinished})) << c.what;
     EXPECT_EQ(folder.Read("a.exe"), c.route.body) << c.what;  // left for the next start to redo
   }
   EXPECT_EQ(Requests("b"), 0);
@@ -324,9 +325,13 @@ TEST_F(DownloadWorker, PieceNameTakenByALinkOrAFifoIsAFileError) {
     std::function<void(const std::string&)> plant;
   } cases[] = {
       {"link to a file",
-       [&](const std::string& at) { ASSERT_EQ(symlink(folder.PathOf("victim").c_str(), at.c_str()), 0); }},
+       [&](const std::string& at) {
+         ASSERT_EQ(symlink(folder.PathOf("victim").c_str(), at.c_str()), 0);
+       }},
       {"dangling link",
-       [&](const std::string& at) { ASSERT_EQ(symlink(folder.PathOf("gone").c_str(), at.c_str()), 0); }},
+       [&](const std::string& at) {
+         ASSERT_EQ(symlink(folder.PathOf("gone").c_str(), at.c_str()), 0);
+       }},
       {"link to /dev/zero",
        [](const std::string& at) { ASSERT_EQ(symlink("/dev/zero", at.c_str()), 0); }},
       {"FIFO", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }},
@@ -369,7 +374,8 @@ TEST_F(DownloadWorker, FifoWithAReaderIsNotWrittenTo) {
 // window, as a user would while the check runs.
 class StopOnFirstRepaint : public CMessageTarget {
  public:
-  StopOnFirstRepaint(CRecordingWindow& recorder, HANDLE stop) : m_recorder(recorder), m_stop(stop) {}
+  StopOnFirstRepaint(CRecordingWindow& recorder, HANDLE stop)
+      : m_recorder(recorder), m_stop(stop) {}
   void Post(UINT message, WPARAM wParam, LPARAM lParam) override {
     m_recorder.Post(message, wParam, lParam);
   }
@@ -403,7 +409,8 @@ class DownloadWorkerStop : public DownloadWorker {
   double SecondsToStop(Ready ready) {
     boost::thread worker([this] { engine.DownloadThread(); });
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (!ready() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!ready() && Clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(ready()) << "the transfer never got going";
     const auto signalled = Clock::now();
     SetEvent(engine.m_hStopEvent);

@@ -101,7 +101,9 @@ TEST(ManifestPieces, EmptyChecksumIsAcceptedEmptyNameIsNot) {
 }
 
 TEST(ManifestPieces, BytesOutsideAsciiPassUnchanged) {
-  const std::string name = "par\xE7" "a\xFE.bin";
+  const std::string name =
+      "par\xE7"
+      "a\xFE.bin";
   auto plan = ParseManifest("http://h/ 1 " + name + ";9");
   ASSERT_TRUE(plan.has_value());
   ExpectPieces(*plan, {{name, "9"}});
@@ -127,14 +129,14 @@ TEST(ManifestInstaller, FirstNameContainingDotExeWins) {
 
 // Names become paths by concatenation with the download folder.
 TEST(ManifestPieces, NamesThatWouldLeaveTheFolderAreCorrupt) {
-  for (const char* name : {"/etc/passwd", "../up.exe", "sub/a.cab", "sub\\a.cab", "..", ".",
-                           "a/", "\\share"}) {
+  for (const char* name :
+       {"/etc/passwd", "../up.exe", "sub/a.cab", "sub\\a.cab", "..", ".", "a/", "\\share"}) {
     EXPECT_FALSE(ParseManifest(std::string("http://h/ 2 ok.cab;1 ") + name + ";2").has_value())
         << name;
   }
   // The C library would see only what comes before the NUL: "..", ".", "ok".
-  for (const std::string& name : {std::string("..\0.exe", 7), std::string(".\0", 2),
-                                  std::string("ok\0.cab", 7)}) {
+  for (const std::string& name :
+       {std::string("..\0.exe", 7), std::string(".\0", 2), std::string("ok\0.cab", 7)}) {
     EXPECT_FALSE(ParseManifest("http://h/ 2 ok.cab;1 " + name + ";2").has_value());
   }
   for (const char* name : {"...", "..a", "a..b", ".hidden"}) {

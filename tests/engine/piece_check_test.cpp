@@ -9,20 +9,21 @@
 #include "engine/download_engine.h"
 #include "engine/download_globals.h"
 #include "platform/win32/kernel_event.h"
-#include "tests/support/recording_window.h"
 #include "tests/support/recorded_engine.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
 
-const std::string kChecking = "\xD6nceden indirilmi\xFE par\xE7" "alar kontrol ediliyor";
+const std::string kChecking =
+    "\xD6nceden indirilmi\xFE par\xE7"
+    "alar kontrol ediliyor";
 // CRC-32 of "123456789".
 const char kCheckValue[] = "3421780262";
 
 class PieceCheck : public ::testing::Test {
  protected:
-  PieceCheck() {
-  }
+  PieceCheck() {}
 
   std::vector<bool> Check(std::list<PieceEntry>& entries) {
     engine.CheckExistingPieces(folder.Folder().c_str(), entries);
@@ -43,9 +44,9 @@ TEST_F(PieceCheck, MarksOnlyPiecesWithTheListedChecksum) {
   folder.Write("signed.cab", "123456789");
   folder.Write("empty.cab", "");
   std::list<PieceEntry> entries = {
-      {"good.cab", kCheckValue, false},         {"short.cab", kCheckValue, false},
-      {"missing.cab", kCheckValue, false},      {"signed.cab", std::string("+") + kCheckValue, false},
-      {"empty.cab", "0", false},                {"missing-zero.cab", "0", false},
+      {"good.cab", kCheckValue, false},    {"short.cab", kCheckValue, false},
+      {"missing.cab", kCheckValue, false}, {"signed.cab", std::string("+") + kCheckValue, false},
+      {"empty.cab", "0", false},           {"missing-zero.cab", "0", false},
       {"good.cab", kCheckValue, false},  // listed twice: both match the one file
   };
   EXPECT_EQ(Check(entries), (std::vector<bool>{true, false, false, true, true, true, true}));
@@ -78,7 +79,8 @@ TEST_F(PieceCheck, StatusDotsStepOncePerFile) {
   // The status is read back at each repaint request the check makes.
   class Observer : public CMessageTarget {
    public:
-    Observer(CDownloadEngine& engine, std::vector<std::string>& seen) : m_engine(engine), m_seen(seen) {}
+    Observer(CDownloadEngine& engine, std::vector<std::string>& seen)
+        : m_engine(engine), m_seen(seen) {}
     void Post(UINT, WPARAM, LPARAM) override {}
     void Invalidate(const RECT* rect, BOOL erase) override {
       EXPECT_NE(rect, nullptr);

@@ -9,9 +9,9 @@
 #include "engine/download_messages.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/process_clock.h"
-#include "tests/support/recording_window.h"
 #include "tests/support/posted_message_printer.h"
 #include "tests/support/recorded_engine.h"
+#include "tests/support/recording_window.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include "tests/support/recording_window.h"
 #include "tests/support/posted_message_printer.h"
+#include "tests/support/recording_window.h"
 
 namespace {
 

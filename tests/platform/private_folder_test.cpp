@@ -24,9 +24,9 @@ struct ModeCase {
 };
 
 const ModeCase kModes[] = {
-    {0700, true},  {0750, true},  {0755, true},   {0500, true},
-    {0770, false}, {0730, false}, {0702, false},  {0777, false},
-    {01777, false},  // sticky, like /tmp: others still add files
+    {0700, true},  {0750, true},  {0755, true},  {0500, true},   {0770, false},
+    {0730, false}, {0702, false}, {0777, false}, {01777, false},  // sticky, like /tmp: others still
+                                                                  // add files
 };
 
 TEST(PrivateFolder, OnlyTheOwnerMayWriteIntoIt) {

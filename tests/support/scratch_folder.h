@@ -33,9 +33,7 @@ class ScratchFolder {
     std::ifstream file(PathOf(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
-  bool Exists(const std::string& name) const {
-    return boost::filesystem::exists(PathOf(name));
-  }
+  bool Exists(const std::string& name) const { return boost::filesystem::exists(PathOf(name)); }
 
  private:
   boost::filesystem::path m_path;

@@ -31,26 +31,38 @@ namespace {
 
 const char* Reason(int status) {
   switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 304: return "Not Modified";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+      return "OK";
+    case 204:
+      return "No Content";
+    case 206:
+      return "Partial Content";
+    case 301:
+      return "Moved Permanently";
+    case 302:
+      return "Found";
+    case 304:
+      return "Not Modified";
+    case 400:
+      return "Bad Request";
+    case 403:
+      return "Forbidden";
+    case 404:
+      return "Not Found";
+    case 405:
+      return "Method Not Allowed";
+    case 416:
+      return "Range Not Satisfiable";
+    case 500:
+      return "Internal Server Error";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Status";
   }
 }
 
-std::string PathOf(const std::string& target) {
-  return target.substr(0, target.find('?'));
-}
+std::string PathOf(const std::string& target) { return target.substr(0, target.find('?')); }
 
 bool SameNameIgnoringCase(const std::string& one, const std::string& two) {
   return one.size() == two.size() &&
@@ -148,14 +160,13 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
     if (Stopped()) return;
     request_ = {};
     auto self = shared_from_this();
-    http::async_read(socket_, buffer_, request_,
-                     [self](boost::system::error_code ec, std::size_t) {
-                       if (ec) {
-                         self->Close();
-                         return;
-                       }
-                       self->Handle();
-                     });
+    http::async_read(socket_, buffer_, request_, [self](boost::system::error_code ec, std::size_t) {
+      if (ec) {
+        self->Close();
+        return;
+      }
+      self->Handle();
+    });
   }
 
   void Handle() {
@@ -247,10 +258,10 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
       piece = std::min(piece, std::max<std::size_t>(1, route_.bytesPerSecond / 20));
       // Bytes already sent since the last (re)start may only have left at
       // this rate: wait until the schedule allows the next piece.
-      const auto due = rateStart_ + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(
-                                            static_cast<double>(pos_ - rateBase_) /
-                                            static_cast<double>(route_.bytesPerSecond)));
+      const auto due =
+          rateStart_ +
+          std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(
+              static_cast<double>(pos_ - rateBase_) / static_cast<double>(route_.bytesPerSecond)));
       if (Clock::now() < due) {
         timer_.expires_at(due);
         timer_.async_wait([self, piece](boost::system::error_code ec) {
@@ -275,12 +286,11 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
     }
     buffers.push_back(asio::buffer(route_.body.data() + pos_, piece));
     if (route_.chunked) buffers.push_back(asio::buffer("\r\n", 2));
-    asio::async_write(socket_, buffers,
-                      [self, piece](boost::system::error_code ec, std::size_t) {
-                        if (ec) return self->Close();
-                        self->pos_ += piece;
-                        self->SendNext();
-                      });
+    asio::async_write(socket_, buffers, [self, piece](boost::system::error_code ec, std::size_t) {
+      if (ec) return self->Close();
+      self->pos_ += piece;
+      self->SendNext();
+    });
   }
 
   // Waits (a bounded time) until the peer has acknowledged everything that

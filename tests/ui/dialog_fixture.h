@@ -13,9 +13,9 @@
 
 #include "engine/download_globals.h"
 #include "platform/win32/message_loop.h"
+#include "ui/main_dlg.h"
 #include "window_events.h"
 #include "window_object.h"
-#include "ui/main_dlg.h"
 
 namespace ui_test {
 

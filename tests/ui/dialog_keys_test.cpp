@@ -63,8 +63,8 @@ TEST_F(DialogKeyboardTest, EnterAndEscapeAreDialogKeysOthersAreNot) {
   MSG escape{m_window, WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
   MSG letter{m_window, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
   MSG posted{m_window, WM_USER + 1, 0, 0, 0, {0, 0}};
-  MSG inBrowser{m_dialog->GetDlgItem(CMainDlg::kPromoControlId), WM_KEYDOWN, VK_RETURN, 0, 0,
-                {0, 0}};
+  MSG inBrowser{
+      m_dialog->GetDlgItem(CMainDlg::kPromoControlId), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
   EXPECT_TRUE(m_dialog->PreTranslateMessage(&enter));
   EXPECT_TRUE(m_dialog->PreTranslateMessage(&escape));
   EXPECT_FALSE(m_dialog->PreTranslateMessage(&letter));

@@ -52,12 +52,12 @@ TEST(DialogTemplateTest, ShippedTemplateMapsToTheSkinsPixels) {
 
 TEST(DialogTemplateTest, MalformedTemplatesAreRefused) {
   const char* broken[] = {
-      "",                                                    // no size
-      "size 10\n",                                           // half a size
-      "size 10 10\nstyle zz\n",                              // not a number
-      "size 10 10\ncontrol 5 \"x\" 0x0 0x0 1 2 3\n",         // short control
-      "size 10 10\ncontrol 5 x 0x0 0x0 1 2 3 4\n",           // unquoted class
-      "size 10 10\nbutton 1\n",                              // unknown item
+      "",                                             // no size
+      "size 10\n",                                    // half a size
+      "size 10 10\nstyle zz\n",                       // not a number
+      "size 10 10\ncontrol 5 \"x\" 0x0 0x0 1 2 3\n",  // short control
+      "size 10 10\ncontrol 5 x 0x0 0x0 1 2 3 4\n",    // unquoted class
+      "size 10 10\nbutton 1\n",                       // unknown item
   };
   for (const char* text : broken) EXPECT_FALSE(ParseDialogTemplate(text)) << text;
   EXPECT_TRUE(ParseDialogTemplate("# comment\n\nsize 10 10\n"));

@@ -11,13 +11,13 @@
 #include <functional>
 
 #include "engine/download_globals.h"
+#include "platform/kernel/ansi_text.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
 #include "tests/ui/box_dismisser.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/download_folder.h"
 #include "ui/ui_texts.h"
-#include "platform/kernel/ansi_text.h"
 
 namespace {
 

@@ -80,8 +80,10 @@ TEST(SpeedLineTest, FieldsArePaddedToFiveAndThreeAndGrowWhenWider) {
     const char* minutesField;
   };
   const Case cases[] = {
-      {85, 12, "   85", " 12"},    {1, 0, "    1", "  0"},
-      {10000, 100, "10000", "100"}, {123456, 1234, "123456", "1234"},
+      {85, 12, "   85", " 12"},
+      {1, 0, "    1", "  0"},
+      {10000, 100, "10000", "100"},
+      {123456, 1234, "123456", "1234"},
   };
   for (const Case& each : cases) {
     EXPECT_EQ(FormatSpeedLine(each.speed, each.minutes),

@@ -128,8 +128,7 @@ TEST_F(PointerTest, PressBeforeAnyMoveCountsAsOnTheFace) {
   SendMouse(m_widget, QEvent::MouseButtonPress, kOnClose, onClose, Qt::LeftButton);
   SendMouse(m_widget, QEvent::MouseMove, kOnClose, onClose + QPoint(10, 10), Qt::LeftButton);
   EXPECT_EQ(m_widget->pos(), start + QPoint(10, 10));
-  SendMouse(m_widget, QEvent::MouseButtonRelease, kOnClose, onClose + QPoint(10, 10),
-            Qt::NoButton);
+  SendMouse(m_widget, QEvent::MouseButtonRelease, kOnClose, onClose + QPoint(10, 10), Qt::NoButton);
   EXPECT_TRUE(IsWindow(m_window));
 }
 

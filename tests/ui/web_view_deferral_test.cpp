@@ -81,24 +81,25 @@ TEST_P(WebViewDeferralTest, ViewComesAfterThePaintAndLoadsWhatWasAsked) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WebViewDeferralTest,
-    testing::Values(
-        Case{"NavigatedBeforeShown", {"http://127.0.0.1:1/a"}, {}, {"http://127.0.0.1:1/a"}},
-        Case{"NeverNavigated", {}, {}, {}},
-        Case{"LastAddressBeforeShownWins",
-             {"http://127.0.0.1:1/a", "http://127.0.0.1:1/b"},
-             {},
-             {"http://127.0.0.1:1/b"}},
-        Case{"NavigatedAfterTheViewExists",
-             {"http://127.0.0.1:1/a"},
-             {"http://127.0.0.1:1/c"},
-             {"http://127.0.0.1:1/a", "http://127.0.0.1:1/c"}},
-        // The address is narrow text in the ANSI code page.
-        Case{"AnsiAddressIsDecoded",
-             {"http://127.0.0.1:1/\xE7\xFD"},
-             {},
-             {"http://127.0.0.1:1/\xC3\xA7\xC4\xB1"}}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, WebViewDeferralTest,
+                         testing::Values(Case{"NavigatedBeforeShown",
+                                              {"http://127.0.0.1:1/a"},
+                                              {},
+                                              {"http://127.0.0.1:1/a"}},
+                                         Case{"NeverNavigated", {}, {}, {}},
+                                         Case{"LastAddressBeforeShownWins",
+                                              {"http://127.0.0.1:1/a", "http://127.0.0.1:1/b"},
+                                              {},
+                                              {"http://127.0.0.1:1/b"}},
+                                         Case{"NavigatedAfterTheViewExists",
+                                              {"http://127.0.0.1:1/a"},
+                                              {"http://127.0.0.1:1/c"},
+                                              {"http://127.0.0.1:1/a", "http://127.0.0.1:1/c"}},
+                                         // The address is narrow text in the ANSI code page.
+                                         Case{"AnsiAddressIsDecoded",
+                                              {"http://127.0.0.1:1/\xE7\xFD"},
+                                              {},
+                                              {"http://127.0.0.1:1/\xC3\xA7\xC4\xB1"}}),
+                         [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

@@ -46,8 +46,7 @@ DWORD ByteAtATime(const std::string& bytes) {
 }
 
 DWORD Zlib(const std::string& bytes) {
-  return static_cast<DWORD>(
-      crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
+  return static_cast<DWORD>(crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size()));
 }
 
 TEST(Crc32Values, PublishedCheckValues) {
@@ -100,9 +99,9 @@ TEST(Crc32Files, EveryOperationGivesTheInMemoryValue) {
   test_support::ScratchFolder folder;
   const std::size_t tenMiB = 10u * 1024 * 1024;
   const std::size_t block = CCrc32Static::kStreamBlockSize;
-  for (std::size_t length : {std::size_t{1}, std::size_t{4095}, std::size_t{4096},
-                             std::size_t{8192}, std::size_t{8193}, block - 1, block, block + 1,
-                             2 * block, tenMiB, tenMiB + 3}) {
+  for (std::size_t length :
+       {std::size_t{1}, std::size_t{4095}, std::size_t{4096}, std::size_t{8192}, std::size_t{8193},
+        block - 1, block, block + 1, 2 * block, tenMiB, tenMiB + 3}) {
     const std::string bytes = RandomBytes(length, static_cast<unsigned>(length) * 31u);
     folder.Write("piece", bytes);
     const DWORD expected = Zlib(bytes);
@@ -133,8 +132,9 @@ TEST(Crc32Files, MissingFile) {
   // The stream form cannot tell a missing file from an empty one.
   EXPECT_EQ(CCrc32Static::ComputeFileCrcStream(missing.c_str(), checksum), NO_ERROR);
   EXPECT_EQ(checksum, 0u);
-  for (FileCrc compute : {&CCrc32Static::ComputeFileCrcRead, &CCrc32Static::ComputeFileCrcReadInline,
-                          &CCrc32Static::ComputeFileCrcMapped}) {
+  for (FileCrc compute :
+       {&CCrc32Static::ComputeFileCrcRead, &CCrc32Static::ComputeFileCrcReadInline,
+        &CCrc32Static::ComputeFileCrcMapped}) {
     checksum = 1;
     EXPECT_EQ(compute(missing.c_str(), checksum), static_cast<DWORD>(ENOENT));
     EXPECT_EQ(checksum, 0u);

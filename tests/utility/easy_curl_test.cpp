@@ -54,12 +54,31 @@ std::string BinaryBody(std::size_t size) {
 // A Route written as one expression: RouteOf(body).Cut(1000).Chunked().
 struct RouteOf : Route {
   explicit RouteOf(std::string text = std::string()) { body = std::move(text); }
-  RouteOf& Status(int code) { status = code; return *this; }
-  RouteOf& Cut(std::size_t after) { cutAfter = after; return *this; }
-  RouteOf& Stall(std::size_t after, int ms) { stallAfter = after; stallMs = ms; return *this; }
-  RouteOf& Rate(std::size_t perSecond) { bytesPerSecond = perSecond; return *this; }
-  RouteOf& Chunked() { chunked = true; return *this; }
-  RouteOf& Redirect(std::string to) { redirectTo = std::move(to); return *this; }
+  RouteOf& Status(int code) {
+    status = code;
+    return *this;
+  }
+  RouteOf& Cut(std::size_t after) {
+    cutAfter = after;
+    return *this;
+  }
+  RouteOf& Stall(std::size_t after, int ms) {
+    stallAfter = after;
+    stallMs = ms;
+    return *this;
+  }
+  RouteOf& Rate(std::size_t perSecond) {
+    bytesPerSecond = perSecond;
+    return *this;
+  }
+  RouteOf& Chunked() {
+    chunked = true;
+    return *this;
+  }
+  RouteOf& Redirect(std::string to) {
+    redirectTo = std::move(to);
+    return *this;
+  }
 };
 
 // A URL nobody listens on any more.
@@ -128,7 +147,8 @@ RawResult RawExchange(std::uint16_t port, const std::string& request) {
 }
 
 std::string Get(const std::string& path, const char* method = "GET") {
-  return std::string(method) + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+  return std::string(method) + " " + path +
+         " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
 }
 
 struct Parsed {
@@ -182,14 +202,35 @@ struct WireRow {
   double minSeconds = 0;
 
   WireRow(std::string rowName, std::string rowPath, std::optional<Route> rowRoute)
-      : name(std::move(rowName)), path(std::move(rowPath)), request(Get(path)),
-        route(std::move(rowRoute)), body(route ? route->body : std::string()) {}
-  WireRow& Request(std::string raw) { request = std::move(raw); return *this; }
-  WireRow& Status(std::string line) { status = std::move(line); return *this; }
-  WireRow& Header(std::string line) { headers.push_back(std::move(line)); return *this; }
-  WireRow& Body(std::string expected) { body = std::move(expected); return *this; }
-  WireRow& Requests(int count) { requests = count; return *this; }
-  WireRow& MinSeconds(double seconds) { minSeconds = seconds; return *this; }
+      : name(std::move(rowName)),
+        path(std::move(rowPath)),
+        request(Get(path)),
+        route(std::move(rowRoute)),
+        body(route ? route->body : std::string()) {}
+  WireRow& Request(std::string raw) {
+    request = std::move(raw);
+    return *this;
+  }
+  WireRow& Status(std::string line) {
+    status = std::move(line);
+    return *this;
+  }
+  WireRow& Header(std::string line) {
+    headers.push_back(std::move(line));
+    return *this;
+  }
+  WireRow& Body(std::string expected) {
+    body = std::move(expected);
+    return *this;
+  }
+  WireRow& Requests(int count) {
+    requests = count;
+    return *this;
+  }
+  WireRow& MinSeconds(double seconds) {
+    minSeconds = seconds;
+    return *this;
+  }
 };
 
 TEST(TestHttpServerWire, FaultRows) {
@@ -197,15 +238,21 @@ TEST(TestHttpServerWire, FaultRows) {
   const std::string big = BinaryBody(100000);
   const std::vector<WireRow> rows = {
       WireRow("body with NULs, query ignored", "/f", RouteOf(nul))
-          .Request(Get("/f?x=1")).Header("Content-Length: 6"),
+          .Request(Get("/f?x=1"))
+          .Header("Content-Length: 6"),
       WireRow("unknown path", "/missing", std::nullopt)
-          .Status("HTTP/1.1 404 Not Found\r\n").Body("404 Not Found\n"),
+          .Status("HTTP/1.1 404 Not Found\r\n")
+          .Body("404 Not Found\n"),
       WireRow("empty body", "/empty", Route()).Header("Content-Length: 0"),
       WireRow("status as given", "/busy", RouteOf("oops").Status(503)).Status("HTTP/1.1 503 "),
       WireRow("HEAD: headers only, not counted", "/f", RouteOf("12345"))
-          .Request(Get("/f", "HEAD")).Header("Content-Length: 5").Body("").Requests(0),
+          .Request(Get("/f", "HEAD"))
+          .Header("Content-Length: 5")
+          .Body("")
+          .Requests(0),
       WireRow("cut after 1000 of 100000", "/cut", RouteOf(big).Cut(1000))
-          .Header("Content-Length: 100000").Body(big.substr(0, 1000)),
+          .Header("Content-Length: 100000")
+          .Body(big.substr(0, 1000)),
       WireRow("cut after 0", "/cut", RouteOf("abcdef").Cut(0)).Header("Content-Length: 6").Body(""),
       WireRow("stall 300 ms", "/stall", RouteOf(BinaryBody(5000)).Stall(100, 300)).MinSeconds(0.29),
       WireRow("rate limit, 0.5 s of body", "/slow", RouteOf(BinaryBody(20000)).Rate(40000))
@@ -213,7 +260,8 @@ TEST(TestHttpServerWire, FaultRows) {
       WireRow("chunked", "/chunked", RouteOf(BinaryBody(200000)).Chunked())
           .Header("Transfer-Encoding: chunked"),
       WireRow("redirect", "/old", RouteOf("moved").Redirect("/target"))
-          .Status("HTTP/1.1 302 Found\r\n").Header("Location: /target"),
+          .Status("HTTP/1.1 302 Found\r\n")
+          .Header("Location: /target"),
   };
   for (const WireRow& row : rows) {
     SCOPED_TRACE(row.name);
@@ -222,7 +270,8 @@ TEST(TestHttpServerWire, FaultRows) {
     const RawResult raw = RawExchange(server.Port(), row.request);
     const Parsed parsed = Split(raw.bytes);
     EXPECT_EQ(parsed.head.rfind(row.status, 0), 0u) << parsed.head;
-    for (const std::string& line : row.headers) EXPECT_TRUE(HasHeader(parsed.head, line)) << parsed.head;
+    for (const std::string& line : row.headers)
+      EXPECT_TRUE(HasHeader(parsed.head, line)) << parsed.head;
     if (row.route && row.route->chunked) {
       EXPECT_EQ(parsed.head.find("Content-Length"), npos) << parsed.head;
       bool ok = false;
@@ -232,9 +281,9 @@ TEST(TestHttpServerWire, FaultRows) {
       EXPECT_EQ(parsed.body, row.body);
     }
     const bool cut = row.route && row.route->cutAfter != npos;
-    const boost::system::error_code ending = cut
-        ? boost::asio::error::make_error_code(boost::asio::error::connection_reset)
-        : boost::asio::error::make_error_code(boost::asio::error::eof);
+    const boost::system::error_code ending =
+        cut ? boost::asio::error::make_error_code(boost::asio::error::connection_reset)
+            : boost::asio::error::make_error_code(boost::asio::error::eof);
     EXPECT_EQ(raw.ended, ending) << raw.ended.message();
     EXPECT_GE(raw.seconds, row.minSeconds);
     EXPECT_LT(raw.seconds, 2.0);
@@ -248,7 +297,8 @@ TEST(TestHttpServerTest, KeepAliveServesPipelinedRequestsOnOneConnection) {
   TestHttpServer server;
   server.SetRoute("/a", RouteOf("first"));
   server.SetRoute("/b", RouteOf("second"));
-  const RawResult raw = RawExchange(server.Port(), "GET /a HTTP/1.1\r\nHost: x\r\n\r\n" + Get("/b"));
+  const RawResult raw =
+      RawExchange(server.Port(), "GET /a HTTP/1.1\r\nHost: x\r\n\r\n" + Get("/b"));
   EXPECT_NE(raw.bytes.find("\r\n\r\nfirstHTTP/1.1 200 OK\r\n"), npos) << raw.bytes;
   EXPECT_EQ(Split(raw.bytes.substr(raw.bytes.find("firstHTTP") + 5)).body, "second");
   EXPECT_EQ(server.ConnectionCount(), 1);
@@ -330,30 +380,57 @@ struct FaultRow {
   bool refused = false, noUrl = false, failOnError = false;
 
   FaultRow(std::string rowName, std::optional<Route> rowRoute, std::vector<int> rowCodes)
-      : name(std::move(rowName)), route(std::move(rowRoute)), codes(std::move(rowCodes)),
+      : name(std::move(rowName)),
+        route(std::move(rowRoute)),
+        codes(std::move(rowCodes)),
         body(route ? route->body : std::string()) {}
-  FaultRow& Body(std::string expected) { body = std::move(expected); return *this; }
-  FaultRow& PrefixAtMost(std::size_t bytes) { atMost = bytes; return *this; }
-  FaultRow& Status(long code) { status = code; return *this; }
-  FaultRow& MinSeconds(double seconds) { minSeconds = seconds; return *this; }
-  FaultRow& Refused() { refused = true; return *this; }
-  FaultRow& NoUrl() { noUrl = true; return *this; }
-  FaultRow& FailOnError() { failOnError = true; return *this; }
+  FaultRow& Body(std::string expected) {
+    body = std::move(expected);
+    return *this;
+  }
+  FaultRow& PrefixAtMost(std::size_t bytes) {
+    atMost = bytes;
+    return *this;
+  }
+  FaultRow& Status(long code) {
+    status = code;
+    return *this;
+  }
+  FaultRow& MinSeconds(double seconds) {
+    minSeconds = seconds;
+    return *this;
+  }
+  FaultRow& Refused() {
+    refused = true;
+    return *this;
+  }
+  FaultRow& NoUrl() {
+    noUrl = true;
+    return *this;
+  }
+  FaultRow& FailOnError() {
+    failOnError = true;
+    return *this;
+  }
 };
 
 TEST(EasyCurlTransfers, FaultRows) {
   const std::vector<int> ok = {CURLE_OK};
   const std::vector<int> broken = {CURLE_PARTIAL_FILE, CURLE_RECV_ERROR};
   const std::vector<FaultRow> rows = {
-      FaultRow("body with NULs", RouteOf(std::string("head\0\0middle\0tail\0", 18)), ok).Status(200),
+      FaultRow("body with NULs", RouteOf(std::string("head\0\0middle\0tail\0", 18)), ok)
+          .Status(200),
       FaultRow("1 MiB binary", RouteOf(BinaryBody(1 << 20)), ok).Status(200),
       FaultRow("empty body", Route(), ok).Status(200),
       FaultRow("chunked", RouteOf(BinaryBody(300000)).Chunked(), ok).Status(200),
-      FaultRow("rate-limited, a quarter second",
-               RouteOf(BinaryBody(64 * 1024)).Rate(256 * 1024), ok).MinSeconds(0.2),
+      FaultRow("rate-limited, a quarter second", RouteOf(BinaryBody(64 * 1024)).Rate(256 * 1024),
+               ok)
+          .MinSeconds(0.2),
       FaultRow("stall, then completes", RouteOf(BinaryBody(100000)).Stall(30000, 300), ok)
           .MinSeconds(0.29),
-      FaultRow("404 is a successful transfer", std::nullopt, ok).Body("404 Not Found\n").Status(404),
+      FaultRow("404 is a successful transfer", std::nullopt, ok)
+          .Body("404 Not Found\n")
+          .Status(404),
       FaultRow("404 with CURLOPT_FAILONERROR", std::nullopt, {CURLE_HTTP_RETURNED_ERROR})
           .FailOnError(),
       FaultRow("cut body", RouteOf(BinaryBody(200000)).Cut(50000), broken).PrefixAtMost(50000),
@@ -366,7 +443,9 @@ TEST(EasyCurlTransfers, FaultRows) {
     SCOPED_TRACE(row.name);
     TestHttpServer server;
     if (row.route) server.SetRoute("/f", *row.route);
-    const std::string url = row.noUrl ? std::string() : row.refused ? RefusedUrl() : server.Url("/f");
+    const std::string url = row.noUrl     ? std::string()
+                            : row.refused ? RefusedUrl()
+                                          : server.Url("/f");
 
     StringSink sink(url);
     if (row.failOnError) curl_easy_setopt(sink.curl.handle(), CURLOPT_FAILONERROR, 1L);
@@ -443,7 +522,8 @@ TEST(EasyCurlTest, CallbackRefusalStopsTheTransfer) {
       ++writes;
       return size * count - (byProgress ? 0 : 1);
     };
-    if (byProgress) sink.curl.progress_function = [](double, double, double, double, void*) { return 1; };
+    if (byProgress)
+      sink.curl.progress_function = [](double, double, double, double, void*) { return 1; };
     EXPECT_EQ(sink.Perform().code, byProgress ? CURLE_ABORTED_BY_CALLBACK : CURLE_WRITE_ERROR);
     EXPECT_EQ(writes, byProgress ? 0 : 1);
   }
@@ -469,7 +549,8 @@ TEST(EasyCurlTest, UserPointersReachTheCallbacks) {
   int progressMarker = 0;
   int wrongWrite = 0, wrongProgress = 0, progressCalls = 0;
   sink.curl.progress_data = &progressMarker;
-  sink.curl.write_function = [&](const char* data, size_t size, size_t count, void* user) -> size_t {
+  sink.curl.write_function = [&](const char* data, size_t size, size_t count,
+                                 void* user) -> size_t {
     if (user != &sink.body) ++wrongWrite;
     return AppendToString(data, size, count, user);
   };
@@ -511,7 +592,8 @@ TEST(EasyCurlTest, BoundMembersGetBodyAndByteCounts) {
   BoundReceiver receiver;
   easy_curl curl;
   curl.url = server.Url("/f");
-  curl.write_function = boost::bind(&BoundReceiver::Write, &receiver, ph::_1, ph::_2, ph::_3, ph::_4);
+  curl.write_function =
+      boost::bind(&BoundReceiver::Write, &receiver, ph::_1, ph::_2, ph::_3, ph::_4);
   curl.progress_function =
       boost::bind(&BoundReceiver::Progress, &receiver, ph::_1, ph::_2, ph::_3, ph::_4);
   curl.write_data = &receiver.body;

@@ -15,13 +15,13 @@
 
 // Smooth deterministic noise in 0..1; the same seed gives the same picture on every machine.
 class ValueNoise {
-public:
-    explicit ValueNoise(std::uint32_t seed);
-    double at(double x, double y) const;
+ public:
+  explicit ValueNoise(std::uint32_t seed);
+  double at(double x, double y) const;
 
-private:
-    static constexpr int kGrid = 64;
-    std::vector<double> m_values;
+ private:
+  static constexpr int kGrid = 64;
+  std::vector<double> m_values;
 };
 
 QLinearGradient goldGradient(QPointF from, QPointF to);

@@ -6,9 +6,9 @@
 #include <QPoint>
 
 struct FaceImages {
-    QImage face;           // 623 x 617, key colour outside the shape
-    QImage minimizeHover;  // 25 x 25 for the minimise cell
-    QImage closeHover;     // 25 x 25 for the close cell
+  QImage face;           // 623 x 617, key colour outside the shape
+  QImage minimizeHover;  // 25 x 25 for the minimise cell
+  QImage closeHover;     // 25 x 25 for the close cell
 };
 
 FaceImages paintFace(const QFont& titleFont);
