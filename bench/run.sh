@@ -51,9 +51,10 @@ build="${BENCH_BUILD:-$work/build}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
   -DMANIFEST_URL=http://127.0.0.1:$port/vltsetup_palamut/vlt_package.txt \
   -DPROMO_URL=http://127.0.0.1:$promo_port/DownloaderPromo.aspx >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_download bench_check bench_make_package \
+cmake --build "$build" -j"$(nproc)" --target bench_download bench_check make_package \
   bench_stop bench_screen_watch veltra-setup >/dev/null
 bin="$build/bench"
+make_package="$build/tools/make_package/make_package"
 program="$build/app/veltra-setup"
 
 served="$work/served"
@@ -70,10 +71,10 @@ trap cleanup EXIT
 
 base="http://127.0.0.1:$port"
 mkdir -p "$served/big" "$served/small" "$served/vltsetup_palamut" "$served/promo" "$nginx_dir"
-"$bin/bench_make_package" "$served/big" "$base/big/" big 1 $((512 << 20)) > "$served/big/vlt_package.txt"
-"$bin/bench_make_package" "$served/small" "$base/small/" small 2000 16384 \
+"$make_package" "$served/big" "$base/big/" --series big 1 512M > "$served/big/vlt_package.txt"
+"$make_package" "$served/small" "$base/small/" --series small 2000 16K \
   > "$served/small/vlt_package.txt"
-"$bin/bench_make_package" "$served/vltsetup_palamut" "$base/vltsetup_palamut/" piece 16 $((64 << 20)) \
+"$make_package" "$served/vltsetup_palamut" "$base/vltsetup_palamut/" --series piece 16 64M \
   > "$served/vltsetup_palamut/vlt_package.txt"
 echo '<html><body style="background:#000;color:#ccc"><h1>Veltra</h1></body></html>' \
   > "$served/promo/DownloaderPromo.aspx"
