@@ -22,18 +22,7 @@ class CBlankHostWidget final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::black); }
-  bool event(QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::MouseMove:
-        event->accept();
-        return true;
-      default:
-        return QWidget::event(event);
-    }
-  }
+  bool event(QEvent* event) override { return KeepPointerEvent(event) || QWidget::event(event); }
 };
 
 class CBlankHost final : public CHostedControl {
@@ -43,6 +32,19 @@ class CBlankHost final : public CHostedControl {
 };
 
 }  // namespace
+
+bool KeepPointerEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+      event->accept();
+      return true;
+    default:
+      return false;
+  }
+}
 
 void RegisterHostedControl(const std::string& classId, HostedControlMaker maker) {
   Makers()[classId] = std::move(maker);

@@ -12,6 +12,8 @@
 #include "platform/win32/web_browser.h"
 #include "window_object.h"
 
+class QEvent;
+
 class CHostedControl : public CWindowObject {
  public:
   static constexpr WindowKind kKind = WindowKind::Hosted;
@@ -22,6 +24,10 @@ class CHostedControl : public CWindowObject {
 
 using HostedControlMaker =
     std::function<std::unique_ptr<CHostedControl>(QWidget* parent, int controlId)>;
+
+// Accepts a pointer event and says so: a hosted area keeps the pointer from
+// reaching the dialog below it, whether or not its component exists yet.
+bool KeepPointerEvent(QEvent* event);
 
 void RegisterHostedControl(const std::string& classId, HostedControlMaker maker);
 

@@ -48,16 +48,7 @@ void CWebViewHostWidget::resizeEvent(QResizeEvent*) {
 // Until the view covers it, the area keeps the pointer from reaching the
 // dialog below, as the view will.
 bool CWebViewHostWidget::event(QEvent* event) {
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-      event->accept();
-      return true;
-    default:
-      return QWidget::event(event);
-  }
+  return KeepPointerEvent(event) || QWidget::event(event);
 }
 
 CWebViewControl::CWebViewControl(QWidget* parent, int controlId, WebViewMaker maker)
