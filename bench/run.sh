@@ -61,9 +61,13 @@ served="$work/served"
 dl=/dev/shm/veltra-bench-dl
 [ -d /dev/shm ] && [ -w /dev/shm ] || dl="$work/dl"
 nginx_dir="$work/nginx"
+promo_dir="$work/nginx-promo"
 xvfb_pid=""
 cleanup() {
-  [ -f "$nginx_dir/nginx.pid" ] && kill "$(cat "$nginx_dir/nginx.pid")" 2>/dev/null || true
+  local dir
+  for dir in "$nginx_dir" "$promo_dir"; do
+    [ -f "$dir/nginx.pid" ] && kill "$(cat "$dir/nginx.pid")" 2>/dev/null || true
+  done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$dl" "$served"
 }
@@ -80,34 +84,14 @@ echo '<html><body style="background:#000;color:#ccc"><h1>Veltra</h1></body></htm
   > "$served/promo/DownloaderPromo.aspx"
 chmod -R a+rX "$work"
 
-# Loopback only; msec timestamps tell when the program asked for the manifest.
-cat > "$nginx_dir/nginx.conf" <<CONF
-worker_processes 1;
-daemon on;
-pid $nginx_dir/nginx.pid;
-error_log $nginx_dir/error.log;
-events { worker_connections 1024; }
-http {
-  log_format timed '\$msec "\$request" \$status';
-  access_log off;
-  sendfile on;
-  tcp_nopush on;
-  default_type application/octet-stream;
-  types { text/html aspx; }
-  client_body_temp_path $nginx_dir/body;
-  proxy_temp_path $nginx_dir/proxy;
-  fastcgi_temp_path $nginx_dir/fastcgi;
-  uwsgi_temp_path $nginx_dir/uwsgi;
-  scgi_temp_path $nginx_dir/scgi;
-  server {
-    listen 127.0.0.1:$port;
-    root $served;
-    location /vltsetup_palamut/ { access_log $nginx_dir/access.log timed; }
-  }
-  server { listen 127.0.0.1:$promo_port; root $served/promo; }
-}
-CONF
-nginx -p "$nginx_dir" -c "$nginx_dir/nginx.conf" -e "$nginx_dir/error.log"
+# The demo's nginx config, loopback only: the package server and, on the
+# program's promo port, the page. Its msec timestamps tell when the program
+# asked for the manifest.
+for server in "$nginx_dir:$port:$served" "$promo_dir:$promo_port:$served/promo"; do
+  IFS=: read -r prefix listen site <<<"$server"
+  "$root/scripts/demo/write_nginx_conf.sh" "$prefix" "$listen" "$site"
+  nginx -p "$prefix" -c "$prefix/nginx.conf" -e "$prefix/error.log"
+done
 for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
 
 now() { date +%s.%N; }
