@@ -7,6 +7,8 @@
 // `launch` is the wall-clock time of the start, to line up with server logs.
 //   bench_screen_watch TITLE SKIN_BMP BUTTON_BMP TIMEOUT PROGRAM [ARG...]
 
+#include "tests/e2e/screen_image.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <dirent.h>
@@ -15,6 +17,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -28,36 +31,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct Bitmap {
-  int width = 0, height = 0;
-  std::vector<unsigned long> pixels;  // 0xRRGGBB, top row first
-  unsigned long At(int x, int y) const { return pixels[y * width + x]; }
-};
-
-// 24-bit uncompressed BMP, as the skin ships.
-std::optional<Bitmap> ReadBmp(const char* path) {
-  std::ifstream file(path, std::ios::binary);
-  std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)), {});
-  if (data.size() < 54 || data[0] != 'B' || data[1] != 'M') return std::nullopt;
-  auto word = [&](int at) {
-    return static_cast<int>(data[at] | data[at + 1] << 8 | data[at + 2] << 16 | data[at + 3] << 24);
-  };
-  Bitmap bitmap;
-  bitmap.width = word(18);
-  bitmap.height = word(22);
-  const int offset = word(10);
-  const int stride = (bitmap.width * 3 + 3) & ~3;
-  if (data.size() < static_cast<std::size_t>(offset + stride * bitmap.height)) return std::nullopt;
-  bitmap.pixels.resize(static_cast<std::size_t>(bitmap.width) * bitmap.height);
-  for (int y = 0; y < bitmap.height; ++y) {
-    const unsigned char* row = &data[offset + (bitmap.height - 1 - y) * stride];
-    for (int x = 0; x < bitmap.width; ++x) {
-      bitmap.pixels[y * bitmap.width + x] = row[3 * x + 2] << 16 | row[3 * x + 1] << 8 | row[3 * x];
-    }
-  }
-  return bitmap;
-}
 
 Window FindWindow(Display* display, Window parent, const char* title) {
   Window root, up, *children = nullptr;
@@ -81,14 +54,17 @@ Window FindWindow(Display* display, Window parent, const char* title) {
 }
 
 // True when the window shows the bitmap's part (bx, by, w, h) at (wx, wy).
-bool Shows(Display* display, Window window, int wx, int wy, const Bitmap& bitmap, int bx, int by,
-           int w, int h) {
+bool Shows(Display* display, Window window, int wx, int wy, const e2e::Image& bitmap, int bx,
+           int by, int w, int h) {
   XImage* image = XGetImage(display, window, wx, wy, w, h, AllPlanes, ZPixmap);
   if (image == nullptr) return false;
   int wrong = 0;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
-      if ((XGetPixel(image, x, y) & 0xFFFFFF) != bitmap.At(bx + x, by + y)) ++wrong;
+      const unsigned long pixel = XGetPixel(image, x, y);
+      const e2e::Rgb shown{static_cast<std::uint8_t>(pixel >> 16),
+                           static_cast<std::uint8_t>(pixel >> 8), static_cast<std::uint8_t>(pixel)};
+      if (shown != bitmap.At(bx + x, by + y)) ++wrong;
     }
   }
   XDestroyImage(image);
@@ -138,8 +114,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const char* title = argv[1];
-  const std::optional<Bitmap> skin = ReadBmp(argv[2]);
-  const std::optional<Bitmap> button = ReadBmp(argv[3]);
+  const std::optional<e2e::Image> skin = e2e::ReadBmp(argv[2]);
+  const std::optional<e2e::Image> button = e2e::ReadBmp(argv[3]);
   const double timeout = std::atof(argv[4]);
   Display* display = XOpenDisplay(nullptr);
   if (!skin || !button || display == nullptr) {

@@ -129,44 +129,34 @@ curl_o() {
   for name in $(names_of "$1"); do curl -s -o "$dl/$name" "$base/$1/$name"; done
   elapsed "$start"
 }
-curl_k() {
+# Seconds "$@" takes, started on an empty $dl.
+timed() {
   fresh "$dl"
   local start
   start=$(now)
-  curl -s -K "$work/$1.curl"
+  "$@"
   elapsed "$start"
 }
-curl_k_close() {
-  fresh "$dl"
-  local start
-  start=$(now)
-  curl -s -H 'Connection: close' -K "$work/$1.curl"
-  elapsed "$start"
-}
-wget_i() {
-  fresh "$dl"
-  local start
-  start=$(now)
-  wget -q -P "$dl" -i "$work/$1.urls"
-  elapsed "$start"
-}
+curl_k() { timed curl -s -K "$work/$1.curl"; }
+curl_k_close() { timed curl -s -H 'Connection: close' -K "$work/$1.curl"; }
+wget_i() { timed wget -q -P "$dl" -i "$work/$1.urls"; }
 aria2c_i() {
-  fresh "$dl"
-  local start
-  start=$(now)
-  aria2c -q -j1 --allow-overwrite=true --auto-file-renaming=false --file-allocation=none \
+  timed aria2c -q -j1 --allow-overwrite=true --auto-file-renaming=false --file-allocation=none \
     -d "$dl" -i "$work/$1.urls"
-  elapsed "$start"
 }
 
+# The least and the median of the numbers on stdin, one a line.
+best_median() {
+  sort -g | awk '{v[NR] = $1}
+    END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print v[1], m}'
+}
 # Prints "side best median" for the times in $times_dir/side.
 summary() {  # label side...
   local label=$1
   shift
   local line="$label:" ours=""
   for side in "$@"; do
-    read -r best median < <(sort -g "$times_dir/$side" | awk '{v[NR] = $1}
-      END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print v[1], m}')
+    read -r best median < <(best_median < "$times_dir/$side")
     [ -z "$ours" ] && ours=$best
     line="$line $side best $best s median $median s;"
   done
@@ -235,8 +225,11 @@ program() {
   sed 's/.*finished=\([0-9.-]*\).*/\1/' <<< "$facts"
 }
 race "whole program 16 x 64 MiB" vltsetup_palamut program curl_k aria2c_i
-field() { sed "s/.* $1=\([0-9.-]*\).*/\1/" "$program_facts" | sort -g | awk '{v[NR] = $1}
-  END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "best %s median %s", v[1], m}'; }
+field() {
+  local best median
+  read -r best median < <(sed "s/.* $1=\([0-9.-]*\).*/\1/" "$program_facts" | best_median)
+  printf 'best %s median %s' "$best" "$median"
+}
 echo "whole program: manifest requested $(field manifest) s; window painted $(field painted) s;" \
   "peak RSS $(field peak_rss_mib) MiB; CPU seconds $(field cpu) (all processes, rounds $rounds)"
 
