@@ -31,8 +31,8 @@ promo_port=18481
 display_number="${BENCH_DISPLAY:-97}"
 
 # Benchmark-only tools; the build's own packages come from the project list.
-mapfile -t packages < "$root/scripts/build_packages.txt"
-"$root/scripts/install_packages.sh" "${packages[@]}" nginx-light curl wget aria2 libx11-dev
+"$root/scripts/install_packages.sh" --list "$root/scripts/build_packages.txt" \
+  nginx-light curl wget aria2 libx11-dev
 
 for p in $port $promo_port; do
   if ss -ltn "sport = :$p" | grep -q LISTEN; then

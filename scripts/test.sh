@@ -8,8 +8,7 @@ if [ "${1:-}" = --quick ]; then quick=1; fi
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 
-mapfile -t packages < "$root/scripts/build_packages.txt"
-"$root/scripts/install_packages.sh" "${packages[@]}"
+"$root/scripts/install_packages.sh" --list "$root/scripts/build_packages.txt"
 
 # Every C++ file keeps the house style of .clang-format; a difference fails
 # the run before anything is built.
