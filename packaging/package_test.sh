@@ -5,13 +5,14 @@
 # started its installer from the start button. Nothing is installed into the
 # system.
 #
-#   package_test.sh CPACK BUILD_DIR VERSION MANIFEST_URL PROMO_URL
+#   package_test.sh CPACK BUILD_DIR VERSION MANIFEST_URL PROMO_URL MAKE_PACKAGE
 #
 # The program has both addresses built in, so they must point at 127.0.0.1;
 # with other addresses the test is skipped (exit code 77).
 set -euo pipefail
 
-readonly CPACK="$1" BUILD="$2" VERSION="$3" MANIFEST_URL="$4" PROMO_URL="$5"
+readonly CPACK="$1" BUILD="$2" VERSION="$3" MANIFEST_URL="$4" PROMO_URL="$5" MAKE_PACKAGE="$6"
+readonly DEMO="$(cd "$(dirname "${BASH_SOURCE[0]}")/../scripts/demo" && pwd)"
 readonly WINDOW_TITLE="Veltra Kurulum"
 # Window pixels: the centre of the start button's hit area and a point well
 # inside the promo page's place.
@@ -35,19 +36,21 @@ readonly MANIFEST_PORT="${BASH_REMATCH[1]}" MANIFEST_PATH="${BASH_REMATCH[2]}"
 readonly PROMO_PORT="${BASH_REMATCH[1]}"
 readonly PROMO_PATH="${BASH_REMATCH[2]}"
 
-for tool in dpkg-deb lintian desktop-file-validate appstreamcli nginx Xvfb xdotool import gzip; do
+for tool in dpkg-deb lintian desktop-file-validate appstreamcli nginx Xvfb xdotool import; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/build_packages.txt lists its package)"
 done
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/veltra-package-test.XXXXXX")"
 readonly SCRATCH="$scratch"
-nginx_pid_file="$SCRATCH/nginx/nginx.pid"
 xvfb_pid=""
 program_pid=""
 cleanup() {
   if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
-  if [ -s "$nginx_pid_file" ]; then kill "$(cat "$nginx_pid_file")" 2>/dev/null || true; fi
+  local pid_file
+  for pid_file in "$SCRATCH"/nginx-*/nginx.pid; do
+    if [ -s "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; fi
+  done
   wait 2>/dev/null || true
   rm -rf "$SCRATCH"
 }
@@ -134,54 +137,24 @@ site="$SCRATCH/site"
 package_dir="$site/$(dirname "$MANIFEST_PATH")"
 mkdir -p "$package_dir" "$(dirname "$site/$PROMO_PATH")"
 marker="$SCRATCH/installer-started"
-head -c 1500000 /dev/urandom >"$package_dir/Veltra.part1"
-head -c 700000 /dev/urandom >"$package_dir/Veltra.part2"
-printf '#!/bin/sh\necho started >"$VELTRA_TEST_MARKER"\n' >"$package_dir/VeltraSetup.exe"
-head -c 300000 /dev/urandom >"$package_dir/Veltra.part3"
+install -m 755 "$DEMO/installer.sh" "$package_dir/VeltraSetup.exe"
 pieces=(Veltra.part1 Veltra.part2 VeltraSetup.exe Veltra.part3)
-# gzip ends its output with the CRC-32 of the data, least significant byte first.
-crc32_of() { gzip -c <"$1" | tail -c 8 | head -c 4 | od -An -tu4 --endian=little | tr -d ' '; }
-{
-  printf 'http://127.0.0.1:%s/%s/\r\n%d\r\n' "$MANIFEST_PORT" "$(dirname "$MANIFEST_PATH")" "${#pieces[@]}"
-  for name in "${pieces[@]}"; do printf '%s;%s\r\n' "$name" "$(crc32_of "$package_dir/$name")"; done
-} >"$site/$MANIFEST_PATH"
+"$MAKE_PACKAGE" "$package_dir" "http://127.0.0.1:$MANIFEST_PORT/$(dirname "$MANIFEST_PATH")/" \
+  Veltra.part1=1500000 Veltra.part2=700000 VeltraSetup.exe Veltra.part3=300000 >"$site/$MANIFEST_PATH"
 printf '<!DOCTYPE html><html><body style="margin:0;height:100vh;background:#%s"></body></html>\n' \
   "$PROMO_COLOUR" >"$site/$PROMO_PATH"
 
+# The demo's server, one for each of the two ports.
 port_taken() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 ports=("$MANIFEST_PORT")
 [ "$PROMO_PORT" = "$MANIFEST_PORT" ] || ports+=("$PROMO_PORT")
-listen_lines=""
 for port in "${ports[@]}"; do
   port_taken "$port" && fail "port $port on 127.0.0.1 is in use"
-  listen_lines+="    listen 127.0.0.1:$port;"$'\n'
+  prefix="$SCRATCH/nginx-$port"
+  "$DEMO/write_nginx_conf.sh" "$prefix" "$port" "$site"
+  nginx -p "$prefix" -c "$prefix/nginx.conf" -e "$prefix/error.log" ||
+    fail "nginx did not start: $(cat "$prefix/error.log")"
 done
-mkdir -p "$SCRATCH/nginx/temp"
-# As root the workers would otherwise run as nobody, who may not read the scratch folder.
-user_line=""
-[ "$(id -u)" -eq 0 ] && user_line="user root;"
-cat >"$SCRATCH/nginx/nginx.conf" <<CONF
-$user_line
-worker_processes 1;
-pid $nginx_pid_file;
-error_log $SCRATCH/nginx/error.log warn;
-events { worker_connections 64; }
-http {
-  access_log $SCRATCH/nginx/access.log;
-  client_body_temp_path $SCRATCH/nginx/temp/body;
-  proxy_temp_path $SCRATCH/nginx/temp/proxy;
-  fastcgi_temp_path $SCRATCH/nginx/temp/fastcgi;
-  uwsgi_temp_path $SCRATCH/nginx/temp/uwsgi;
-  scgi_temp_path $SCRATCH/nginx/temp/scgi;
-  types { text/html html aspx; text/plain txt; }
-  default_type application/octet-stream;
-  server {
-$listen_lines    root $site;
-  }
-}
-CONF
-nginx -p "$SCRATCH/nginx" -c "$SCRATCH/nginx/nginx.conf" -e "$SCRATCH/nginx/error.log" ||
-  fail "nginx did not start: $(cat "$SCRATCH/nginx/error.log")"
 
 # --- the unpacked program under Xvfb ------------------------------------------------
 
@@ -208,7 +181,7 @@ downloads="$SCRATCH/tmp/Kelpa"
 # The test command runs the other tests offscreen; this one needs the X11 plugin
 # the package depends on. A virtual display has no GPU.
 env QT_QPA_PLATFORM=xcb TMPDIR="$SCRATCH/tmp" HOME="$SCRATCH/home" XDG_RUNTIME_DIR="$SCRATCH/runtime" \
-  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu VELTRA_TEST_MARKER="$marker" \
+  QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu VELTRA_DEMO_MARKER="$marker" \
   "$root/usr/bin/veltra-setup" >"$SCRATCH/program.log" 2>&1 &
 program_pid=$!
 
