@@ -138,9 +138,9 @@ package_dir="$site/$(dirname "$MANIFEST_PATH")"
 mkdir -p "$package_dir" "$(dirname "$site/$PROMO_PATH")"
 marker="$SCRATCH/installer-started"
 install -m 755 "$DEMO/installer.sh" "$package_dir/VeltraSetup.exe"
-pieces=(Veltra.part1 Veltra.part2 VeltraSetup.exe Veltra.part3)
 "$MAKE_PACKAGE" "$package_dir" "http://127.0.0.1:$MANIFEST_PORT/$(dirname "$MANIFEST_PATH")/" \
   Veltra.part1=1500000 Veltra.part2=700000 VeltraSetup.exe Veltra.part3=300000 >"$site/$MANIFEST_PATH"
+mapfile -t pieces < <(tail -n +3 "$site/$MANIFEST_PATH" | cut -d';' -f1)
 printf '<!DOCTYPE html><html><body style="margin:0;height:100vh;background:#%s"></body></html>\n' \
   "$PROMO_COLOUR" >"$site/$PROMO_PATH"
 
