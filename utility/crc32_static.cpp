@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <memory>
 
+#include "platform/kernel/regular_file.h"
 #include "utility/crc32_fold.h"
 
 namespace {
@@ -19,8 +20,7 @@ constexpr std::uint64_t kViewSize = 10 * 1024 * 1024;
 // Closes a POSIX file descriptor on every way out.
 class FileDescriptor {
  public:
-  explicit FileDescriptor(const char* path, int extraFlags = 0)
-      : m_fd(::open(path, O_RDONLY | O_CLOEXEC | extraFlags)) {}
+  explicit FileDescriptor(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC)) {}
   ~FileDescriptor() {
     if (m_fd >= 0) ::close(m_fd);
   }
@@ -148,12 +148,11 @@ DWORD CCrc32Static::ComputeFileCrcStream(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;
   try {
-    const FileDescriptor file(path, O_NOFOLLOW | O_NONBLOCK);
-    struct stat info {};
-    if (file.get() >= 0 && ::fstat(file.get(), &info) == 0 && S_ISREG(info.st_mode)) {
+    const CRegularFile file(path, O_RDONLY);
+    if (file.Get() >= 0) {
       const std::unique_ptr<char[]> block(new char[CCrc32Static::kStreamBlockSize]);
       for (;;) {
-        const ssize_t got = ::read(file.get(), block.get(), CCrc32Static::kStreamBlockSize);
+        const ssize_t got = ::read(file.Get(), block.get(), CCrc32Static::kStreamBlockSize);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;  // a failed read ends the file, as the stream did
         checksum = FoldBlock(checksum, block.get(), static_cast<std::size_t>(got));

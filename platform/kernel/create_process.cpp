@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/kernel/regular_file.h"
 #include "platform/win32/last_error.h"
 
 extern char** environ;
@@ -34,40 +35,18 @@ std::string FindWine() {
   return std::string();
 }
 
-// The program file, opened without following a link at its last component and
-// without waiting on a FIFO; closed on every way out.
-class ProgramFile {
- public:
-  explicit ProgramFile(const std::string& path)
-      : m_fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
-        m_missing(m_fd < 0 && errno == ENOENT) {}
-  ~ProgramFile() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  ProgramFile(const ProgramFile&) = delete;
-  ProgramFile& operator=(const ProgramFile&) = delete;
+bool StartsWithWindowsHeader(int file) {
+  char header[2] = {0, 0};
+  return ::pread(file, header, 2, 0) == 2 && header[0] == 'M' && header[1] == 'Z';
+}
 
-  bool IsMissing() const { return m_missing; }
-  bool IsRegular() const {
-    struct stat info {};
-    return m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode);
-  }
-  bool StartsWithWindowsHeader() const {
-    char header[2] = {0, 0};
-    return ::pread(m_fd, header, 2, 0) == 2 && header[0] == 'M' && header[1] == 'Z';
-  }
-  // A downloaded file has no execute bit; the owner's is added.
-  bool AddOwnerExecuteBit() const {
-    struct stat info {};
-    if (::fstat(m_fd, &info) != 0) return false;
-    if (info.st_mode & S_IXUSR) return true;
-    return ::fchmod(m_fd, (info.st_mode & 07777) | S_IXUSR) == 0;
-  }
-
- private:
-  int m_fd;
-  bool m_missing;
-};
+// A downloaded file has no execute bit; the owner's is added.
+bool AddOwnerExecuteBit(int file) {
+  struct stat info {};
+  if (::fstat(file, &info) != 0) return false;
+  if (info.st_mode & S_IXUSR) return true;
+  return ::fchmod(file, (info.st_mode & 07777) | S_IXUSR) == 0;
+}
 
 pid_t Spawn(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
@@ -107,15 +86,15 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, SECURITY_ATTRIBUT
   if (program.empty()) return Fail(ERROR_FILE_NOT_FOUND);
   // A link or a FIFO put where the installer should be is not started, nor is
   // its target given an execute bit.
-  const ProgramFile file(program);
-  if (!file.IsRegular()) return Fail(file.IsMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+  const CRegularFile file(program.c_str(), O_RDONLY);
+  if (file.Get() < 0) return Fail(file.WasMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
   std::vector<std::string> arguments{program};
-  if (file.StartsWithWindowsHeader()) {
+  if (StartsWithWindowsHeader(file.Get())) {
     const std::string wine = FindWine();
     if (wine.empty()) return Fail(ERROR_BAD_EXE_FORMAT);
     arguments = {wine, program};
   }
-  if (!file.AddOwnerExecuteBit()) return Fail(ERROR_ACCESS_DENIED);
+  if (!AddOwnerExecuteBit(file.Get())) return Fail(ERROR_ACCESS_DENIED);
   const pid_t child = Spawn(arguments);
   if (child == 0) return Fail(ERROR_ACCESS_DENIED);
   if (processInformation != nullptr) {
