@@ -18,18 +18,10 @@ std::vector<Piece> SeveralPieces() {
           DataPiece("Veltra.part4", 2 * 1024 * 1024 + 17, 4)};
 }
 
-std::vector<std::string> GetsOf(const std::vector<Piece>& pieces) {
-  std::vector<std::string> gets;
-  for (const Piece& piece : pieces)
-    gets.push_back(std::string("GET ") + kPiecesPath + "/" + piece.name);
-  return gets;
-}
-
 TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
   const std::vector<Piece> pieces = SeveralPieces();
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << "no window";
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60)) << "the start button never showed";
   EXPECT_TRUE(AllPiecesIntact(pieces));
   // One whole GET per piece, in manifest order, never a resumed one.
@@ -41,9 +33,7 @@ TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
   EXPECT_EQ(m_promo->RequestCount(kPromoPath), 1);
   EXPECT_TRUE(InstallerRecordText().empty()) << "started before the button";
 
-  ClickStart();
-  EXPECT_EQ(WaitForExit(10), 0);
-  ASSERT_TRUE(WaitForInstallerRecord(10)) << "the installer did not run";
+  ASSERT_TRUE(StartInstaller());
   EXPECT_EQ(InstallerRecordText(), "arguments: 0\nfolder: " + Work().substr(0, Work().size() - 1) +
                                        "\nprogram: " + DownloadFolder() + kInstallerName + "\n");
   EXPECT_TRUE(Boxes().empty());
@@ -52,23 +42,19 @@ TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
 TEST_F(Download, SecondRunAsksOnlyForTheManifestAndShowsTheStartButton) {
   const std::vector<Piece> pieces = SeveralPieces();
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
   ClickClose();
   ASSERT_EQ(WaitForExit(10), 0);
   const std::size_t firstRun = m_package->Requests().size();
 
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(30));
   const std::vector<test_support::RecordedRequest> requests = m_package->Requests();
   ASSERT_EQ(requests.size(), firstRun + 1);
   EXPECT_EQ(requests.back().target, kManifestPath);
   EXPECT_TRUE(AllPiecesIntact(pieces));
-  ClickStart();
-  EXPECT_EQ(WaitForExit(10), 0);
-  EXPECT_TRUE(WaitForInstallerRecord(10));
+  EXPECT_TRUE(StartInstaller());
 }
 
 TEST_F(Download, OnlyTheDamagedAndTheMissingPieceAreFetched) {
@@ -82,8 +68,7 @@ TEST_F(Download, OnlyTheDamagedAndTheMissingPieceAreFetched) {
   WriteFile(DownloadFolder() + pieces[0].name, damaged);
   boost::filesystem::remove(DownloadFolder() + pieces[3].name);
 
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
   EXPECT_EQ(PieceRequests(), GetsOf({pieces[0], pieces[3]}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
@@ -100,8 +85,7 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
     slow.bytesPerSecond = 1024 * 1024;
     ServePiece(piece.name, slow);
   }
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   // Killed in the middle of the first piece, with part of it on disk.
   ASSERT_TRUE(PollUntil(
       30, [&] { return ReadFile(DownloadFolder() + pieces[0].name).size() > 300 * 1024; }));
@@ -111,13 +95,10 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
   EXPECT_LT(ReadFile(DownloadFolder() + pieces[0].name).size(), pieces[0].body.size());
 
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
   EXPECT_TRUE(AllPiecesIntact(pieces));
-  ClickStart();
-  EXPECT_EQ(WaitForExit(10), 0);
-  EXPECT_TRUE(WaitForInstallerRecord(10));
+  EXPECT_TRUE(StartInstaller());
 }
 
 // The page is only a guest in the window: stalled or gone, the download runs
@@ -142,17 +123,14 @@ TEST_F(Download, PromoServerStalledOrDownChangesNothing) {
     boost::filesystem::remove_all(DownloadFolder());
     boost::filesystem::remove(Work() + kInstallerRecord);
 
-    StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(Launch());
     ASSERT_TRUE(WaitForStartButton(60));
     if (m_promo) {
       EXPECT_GE(m_promo->RequestCount(kPromoPath), 1);
     }
     EXPECT_EQ(PieceRequests(), GetsOf(pieces));
     EXPECT_TRUE(AllPiecesIntact(pieces));
-    ClickStart();
-    EXPECT_EQ(WaitForExit(10), 0);
-    EXPECT_TRUE(WaitForInstallerRecord(10));
+    EXPECT_TRUE(StartInstaller());
   }
 }
 

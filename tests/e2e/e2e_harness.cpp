@@ -82,6 +82,13 @@ Piece DataPiece(const std::string& name, std::size_t size, unsigned seed) {
   return {name, body};
 }
 
+std::vector<std::string> GetsOf(const std::vector<Piece>& pieces) {
+  std::vector<std::string> gets;
+  for (const Piece& piece : pieces)
+    gets.push_back(std::string("GET ") + kPiecesPath + "/" + piece.name);
+  return gets;
+}
+
 Piece StandInInstaller(const std::string& name) { return {name, kStandInScript}; }
 
 std::string ReadFile(const std::string& path) {
@@ -196,11 +203,12 @@ void E2eTest::ServePiece(const std::string& name, test_support::Route route) {
   m_package->SetRoute(std::string(kPiecesPath) + "/" + name, std::move(route));
 }
 
-std::vector<std::string> E2eTest::PieceRequests() const {
+std::vector<std::string> E2eTest::PieceRequests(std::size_t from) const {
   std::vector<std::string> targets;
   for (const test_support::RecordedRequest& request : m_package->Requests()) {
     if (request.path != kManifestPath) targets.push_back(request.method + " " + request.target);
   }
+  targets.erase(targets.begin(), targets.begin() + std::min(from, targets.size()));
   return targets;
 }
 
@@ -241,6 +249,13 @@ void E2eTest::StartProgram(const std::map<std::string, std::string>& environment
   options.output = m_root.PathOf("program.log");
   m_program = ChildProcess(options);
   m_window.clear();
+}
+
+::testing::AssertionResult E2eTest::Launch(const std::map<std::string, std::string>& environment) {
+  StartProgram(environment);
+  if (WaitForWindow().empty())
+    return ::testing::AssertionFailure() << "no window; " << ProgramStory();
+  return ::testing::AssertionSuccess();
 }
 
 std::string E2eTest::WaitForWindow(double seconds) {
@@ -351,6 +366,19 @@ void E2eTest::ClickInWindow(int x, int y) {
 void E2eTest::ClickClose() { ClickInWindow(kCloseX, kCloseY); }
 void E2eTest::ClickMinimize() { ClickInWindow(kMinimizeX, kMinimizeY); }
 void E2eTest::ClickStart() { ClickInWindow(kStartX, kStartY); }
+
+::testing::AssertionResult E2eTest::StartInstaller() {
+  ClickStart();
+  const std::optional<int> status = WaitForExit(10);
+  if (status != 0) {
+    return ::testing::AssertionFailure()
+           << "after start: "
+           << (status ? "exit status " + std::to_string(*status) : "still running");
+  }
+  if (!WaitForInstallerRecord(10))
+    return ::testing::AssertionFailure() << "the installer did not run";
+  return ::testing::AssertionSuccess();
+}
 
 std::optional<int> E2eTest::WaitForExit(double seconds) { return m_program.Wait(seconds); }
 bool E2eTest::ProgramRunning() { return m_program.Running(); }

@@ -44,6 +44,8 @@ struct Piece {
 };
 
 std::string Crc32Text(const std::string& bytes);
+// The requests for these pieces, as PieceRequests lists them.
+std::vector<std::string> GetsOf(const std::vector<Piece>& pieces);
 Piece DataPiece(const std::string& name, std::size_t size, unsigned seed);
 // A shell script that records its arguments and current folder, then ends.
 Piece StandInInstaller(const std::string& name = kInstallerName);
@@ -72,12 +74,14 @@ class E2eTest : public ::testing::Test {
   void ServeManifest(const std::string& text);
   void ServeManifest(test_support::Route route);
   void ServePiece(const std::string& name, test_support::Route route);
-  // Targets of the GET requests for pieces (the manifest not included).
-  std::vector<std::string> PieceRequests() const;
+  // The pieces' requests, "METHOD target" each (the manifest not included),
+  // from the one numbered `from` on.
+  std::vector<std::string> PieceRequests(std::size_t from = 0) const;
   int ManifestRequests() const;
 
   // --- the program --------------------------------------------------------
-  void StartProgram(const std::map<std::string, std::string>& environment = {});
+  // Starts the program and waits for its window.
+  ::testing::AssertionResult Launch(const std::map<std::string, std::string>& environment = {});
   // The window's id once it is on screen (and its place is known), or empty.
   std::string WaitForWindow(double seconds = 40);
   // True once the start button is drawn: the start strip of bitmap 208 (or
@@ -98,6 +102,8 @@ class E2eTest : public ::testing::Test {
   void ClickClose();
   void ClickMinimize();
   void ClickStart();
+  // Clicks start; the program ends with 0 and the installer runs.
+  ::testing::AssertionResult StartInstaller();
   std::optional<int> WaitForExit(double seconds);
   bool ProgramRunning();
   // For failure messages: how the program ended, if it did, and its output.
@@ -126,6 +132,8 @@ class E2eTest : public ::testing::Test {
   WindowPlace m_place;
 
  private:
+  void StartProgram(const std::map<std::string, std::string>& environment);
+
   static std::unique_ptr<VirtualDisplay> s_display;
   static std::optional<Image> s_startStrip;
   static std::optional<Image> s_startStripHover;

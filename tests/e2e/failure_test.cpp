@@ -58,8 +58,7 @@ TEST_F(Failure, UnusablePackageDataEndsWithTheCorruptDataBoxAndWritesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     c.serve(*this);
-    StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(Launch());
     EXPECT_TRUE(BoxThenExit(*this, kPackageDataText));
     EXPECT_EQ(DownloadFolderListing(), std::vector<std::string>{});
     EXPECT_EQ(FolderNames(Tmp()), std::vector<std::string>{"Kelpa"});
@@ -83,8 +82,7 @@ TEST_F(Failure, CutPieceShowsTheConnectionBoxKeepsThePartAndIsFetchedAgain) {
   cut.cutCloses = true;
   ServePiece(pieces[1].name, cut);
 
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   EXPECT_TRUE(BoxThenExit(*this, ConnectionText(CURLE_PARTIAL_FILE)));
   EXPECT_EQ(ReadFile(DownloadFolder() + pieces[1].name), pieces[1].body.substr(0, 100000));
   EXPECT_FALSE(FileExists(DownloadFolder() + pieces[2].name));
@@ -92,17 +90,11 @@ TEST_F(Failure, CutPieceShowsTheConnectionBoxKeepsThePartAndIsFetchedAgain) {
 
   Publish(pieces);
   const std::size_t firstRun = PieceRequests().size();
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
-  const std::vector<std::string> requests = PieceRequests();
-  EXPECT_EQ(std::vector<std::string>(requests.begin() + firstRun, requests.end()),
-            (std::vector<std::string>{std::string("GET ") + kPiecesPath + "/" + pieces[1].name,
-                                      std::string("GET ") + kPiecesPath + "/" + pieces[2].name}));
+  EXPECT_EQ(PieceRequests(firstRun), GetsOf({pieces[1], pieces[2]}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
-  ClickStart();
-  EXPECT_EQ(WaitForExit(10), 0);
-  EXPECT_TRUE(WaitForInstallerRecord(10));
+  EXPECT_TRUE(StartInstaller());
 }
 
 // A piece whose answer is not its bytes is never counted: the box, no start,
@@ -144,8 +136,7 @@ TEST_F(Failure, PieceThatIsNotItsBytesIsNeverCountedNorStarted) {
     SCOPED_TRACE(c.what);
     Publish(pieces);
     ServePiece(installer.name, c.route);
-    StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(Launch());
     EXPECT_TRUE(BoxThenExit(*this, c.box));
     EXPECT_TRUE(InstallerRecordText().empty());
     const std::string kept = ReadFile(DownloadFolder() + installer.name);
@@ -155,12 +146,9 @@ TEST_F(Failure, PieceThatIsNotItsBytesIsNeverCountedNorStarted) {
     // Served right, the next run fetches it again: it was not counted.
     Publish(pieces);
     const std::size_t before = PieceRequests().size();
-    StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(Launch());
     ASSERT_TRUE(WaitForStartButton(60));
-    const std::vector<std::string> requests = PieceRequests();
-    EXPECT_EQ(std::vector<std::string>(requests.begin() + before, requests.end()),
-              std::vector<std::string>{std::string("GET ") + kPiecesPath + "/" + installer.name});
+    EXPECT_EQ(PieceRequests(before), GetsOf({installer}));
     EXPECT_TRUE(AllPiecesIntact(pieces));
     ClickClose();
     EXPECT_EQ(WaitForExit(10), 0);
@@ -186,8 +174,7 @@ TEST_F(Failure, FullDiskShowsTheWriteBoxThenTheConnectionBox) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 4 * 1024 * 1024, 31),
                                      StandInInstaller()};
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForBox(40));
   // The write box comes first; the connection box follows on top of it.
   PollUntil(5, [&] { return Boxes().size() >= 2; });

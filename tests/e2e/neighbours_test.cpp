@@ -39,8 +39,7 @@ TEST_F(Neighbours, UnderARealWindowManagerTheSkinMovesMinimisesAndIgnoresCloseRe
 
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 51), StandInInstaller()};
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
   const WindowPlace before = m_place;
 
@@ -104,8 +103,7 @@ TEST_F(Neighbours, ThroughAnHttpProxyEveryPieceGoesThroughIt) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 300 * 1024, 61),
                                      DataPiece("Veltra.part2", 5000, 62), StandInInstaller()};
   Publish(pieces);
-  StartProgram({{"http_proxy", "http://127.0.0.1:" + std::to_string(port)}});
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch({{"http_proxy", "http://127.0.0.1:" + std::to_string(port)}}));
   ASSERT_TRUE(WaitForStartButton(60));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   int viaProxy = 0;
@@ -133,8 +131,7 @@ TEST_F(Neighbours, ARealWindowsInstallerStartsThroughWine) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 71),
                                      Piece{kInstallerName, program}};
   Publish(pieces);
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   ASSERT_TRUE(WaitForStartButton(60));
   ClickStart();
   EXPECT_EQ(WaitForExit(10), 0);

@@ -103,8 +103,7 @@ TEST_F(SharedMachine, ThingsPlantedUnderPieceNamesAreNeverFollowedNorStarted) {
       c.plant(DownloadFolder() + target.name);
       Publish(pieces);
 
-      StartProgram();
-      ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+      ASSERT_TRUE(Launch());
       EXPECT_TRUE(ComesToRest(*this)) << "the program hangs on what was planted";
       const bool finished = StartButtonShown();
       EXPECT_TRUE(EndTheRun(*this));
@@ -136,8 +135,7 @@ TEST_F(SharedMachine, AForeignFolderWithAForgedInstallerIsNeverUsed) {
   }
   Publish(pieces);
 
-  StartProgram();
-  ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+  ASSERT_TRUE(Launch());
   EXPECT_TRUE(ComesToRest(*this));
   EXPECT_TRUE(EndTheRun(*this));
   SleepMs(500);
@@ -166,8 +164,7 @@ TEST_F(SharedMachine, AnInstallerSwappedAfterTheDownloadIsNotLaunched) {
     SCOPED_TRACE(c.what);
     boost::filesystem::remove_all(DownloadFolder());
     Publish(pieces);
-    StartProgram();
-    ASSERT_FALSE(WaitForWindow().empty()) << ProgramStory();
+    ASSERT_TRUE(Launch());
     ASSERT_TRUE(WaitForStartButton(60));
     const std::string installer = DownloadFolder() + kInstallerName;
     ASSERT_EQ(unlink(installer.c_str()), 0);
