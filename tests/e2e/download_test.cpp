@@ -21,8 +21,7 @@ std::vector<Piece> SeveralPieces() {
 TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
   const std::vector<Piece> pieces = SeveralPieces();
   Publish(pieces);
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60)) << "the start button never showed";
+  ASSERT_TRUE(LaunchToStartButton());
   EXPECT_TRUE(AllPiecesIntact(pieces));
   // One whole GET per piece, in manifest order, never a resumed one.
   EXPECT_EQ(PieceRequests(), GetsOf(pieces));
@@ -42,8 +41,7 @@ TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
 TEST_F(Download, SecondRunAsksOnlyForTheManifestAndShowsTheStartButton) {
   const std::vector<Piece> pieces = SeveralPieces();
   Publish(pieces);
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   ClickClose();
   ASSERT_EQ(WaitForExit(10), 0);
   const std::size_t firstRun = m_package->Requests().size();
@@ -68,8 +66,7 @@ TEST_F(Download, OnlyTheDamagedAndTheMissingPieceAreFetched) {
   WriteFile(DownloadFolder() + pieces[0].name, damaged);
   boost::filesystem::remove(DownloadFolder() + pieces[3].name);
 
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   EXPECT_EQ(PieceRequests(), GetsOf({pieces[0], pieces[3]}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   ClickClose();
@@ -95,8 +92,7 @@ TEST_F(Download, KilledMidDownloadThenStartedAgainFinishesWithEveryChecksum) {
   EXPECT_LT(ReadFile(DownloadFolder() + pieces[0].name).size(), pieces[0].body.size());
 
   Publish(pieces);
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   EXPECT_TRUE(AllPiecesIntact(pieces));
   EXPECT_TRUE(StartInstaller());
 }
@@ -123,8 +119,7 @@ TEST_F(Download, PromoServerStalledOrDownChangesNothing) {
     boost::filesystem::remove_all(DownloadFolder());
     boost::filesystem::remove(Work() + kInstallerRecord);
 
-    ASSERT_TRUE(Launch());
-    ASSERT_TRUE(WaitForStartButton(60));
+    ASSERT_TRUE(LaunchToStartButton());
     if (m_promo) {
       EXPECT_GE(m_promo->RequestCount(kPromoPath), 1);
     }

@@ -258,6 +258,16 @@ void E2eTest::StartProgram(const std::map<std::string, std::string>& environment
   return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult E2eTest::LaunchToStartButton(
+    const std::map<std::string, std::string>& environment) {
+  ::testing::AssertionResult launched = Launch(environment);
+  if (!launched) return launched;
+  if (!WaitForStartButton(60)) {
+    return ::testing::AssertionFailure() << "the start button never showed; " << ProgramStory();
+  }
+  return ::testing::AssertionSuccess();
+}
+
 std::string E2eTest::WaitForWindow(double seconds) {
   PollUntil(
       seconds,

@@ -82,6 +82,9 @@ class E2eTest : public ::testing::Test {
   // --- the program --------------------------------------------------------
   // Starts the program and waits for its window.
   ::testing::AssertionResult Launch(const std::map<std::string, std::string>& environment = {});
+  // Launches and waits until the download ends at the start button.
+  ::testing::AssertionResult LaunchToStartButton(
+      const std::map<std::string, std::string>& environment = {});
   // The window's id once it is on screen (and its place is known), or empty.
   std::string WaitForWindow(double seconds = 40);
   // True once the start button is drawn: the start strip of bitmap 208 (or

@@ -90,8 +90,7 @@ TEST_F(Failure, CutPieceShowsTheConnectionBoxKeepsThePartAndIsFetchedAgain) {
 
   Publish(pieces);
   const std::size_t firstRun = PieceRequests().size();
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   EXPECT_EQ(PieceRequests(firstRun), GetsOf({pieces[1], pieces[2]}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   EXPECT_TRUE(StartInstaller());
@@ -146,8 +145,7 @@ TEST_F(Failure, PieceThatIsNotItsBytesIsNeverCountedNorStarted) {
     // Served right, the next run fetches it again: it was not counted.
     Publish(pieces);
     const std::size_t before = PieceRequests().size();
-    ASSERT_TRUE(Launch());
-    ASSERT_TRUE(WaitForStartButton(60));
+    ASSERT_TRUE(LaunchToStartButton());
     EXPECT_EQ(PieceRequests(before), GetsOf({installer}));
     EXPECT_TRUE(AllPiecesIntact(pieces));
     ClickClose();

@@ -39,8 +39,7 @@ TEST_F(Neighbours, UnderARealWindowManagerTheSkinMovesMinimisesAndIgnoresCloseRe
 
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 51), StandInInstaller()};
   Publish(pieces);
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   const WindowPlace before = m_place;
 
   // A drag on the face, left of the page, moves the window by the drag.
@@ -103,8 +102,7 @@ TEST_F(Neighbours, ThroughAnHttpProxyEveryPieceGoesThroughIt) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 300 * 1024, 61),
                                      DataPiece("Veltra.part2", 5000, 62), StandInInstaller()};
   Publish(pieces);
-  ASSERT_TRUE(Launch({{"http_proxy", "http://127.0.0.1:" + std::to_string(port)}}));
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton({{"http_proxy", "http://127.0.0.1:" + std::to_string(port)}}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   int viaProxy = 0;
   for (const test_support::RecordedRequest& request : m_package->Requests()) {
@@ -131,8 +129,7 @@ TEST_F(Neighbours, ARealWindowsInstallerStartsThroughWine) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 71),
                                      Piece{kInstallerName, program}};
   Publish(pieces);
-  ASSERT_TRUE(Launch());
-  ASSERT_TRUE(WaitForStartButton(60));
+  ASSERT_TRUE(LaunchToStartButton());
   ClickStart();
   EXPECT_EQ(WaitForExit(10), 0);
   // A fresh wine prefix is made first, in the scratch home.

@@ -164,8 +164,7 @@ TEST_F(SharedMachine, AnInstallerSwappedAfterTheDownloadIsNotLaunched) {
     SCOPED_TRACE(c.what);
     boost::filesystem::remove_all(DownloadFolder());
     Publish(pieces);
-    ASSERT_TRUE(Launch());
-    ASSERT_TRUE(WaitForStartButton(60));
+    ASSERT_TRUE(LaunchToStartButton());
     const std::string installer = DownloadFolder() + kInstallerName;
     ASSERT_EQ(unlink(installer.c_str()), 0);
     ASSERT_EQ(c.plant(installer), 0);
