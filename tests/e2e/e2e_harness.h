@@ -49,8 +49,8 @@ std::vector<std::string> GetsOf(const std::vector<Piece>& pieces);
 Piece DataPiece(const std::string& name, std::size_t size, unsigned seed);
 // A shell script that records its arguments and current folder, then ends.
 Piece StandInInstaller(const std::string& name = kInstallerName);
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
+using test_support::ReadFile;
+using test_support::WriteFile;
 bool FileExists(const std::string& path);  // without following a last link
 // Names in a folder, sorted; empty when it does not exist.
 std::vector<std::string> FolderNames(const std::string& folder);

@@ -4,9 +4,19 @@
 
 #include <boost/filesystem.hpp>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace test_support {
+
+// Whole files, in binary; a file that cannot be read reads as empty.
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 class ScratchFolder {
  public:
@@ -27,12 +37,9 @@ class ScratchFolder {
   std::string PathOf(const std::string& name) const { return Folder() + name; }
 
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary | std::ios::trunc) << bytes;
+    WriteFile(PathOf(name), bytes);
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream file(PathOf(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
+  std::string Read(const std::string& name) const { return ReadFile(PathOf(name)); }
   bool Exists(const std::string& name) const { return boost::filesystem::exists(PathOf(name)); }
 
  private:
