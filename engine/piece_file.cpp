@@ -1,22 +1,69 @@
 #include "engine/piece_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <vector>
 
-#include <cstdio>
+#include "utility/regular_file.h"
 
-#include "platform/kernel/regular_file.h"
+namespace {
+
+// Writes through a file handle. Blocks as large as its buffer go straight to
+// the file, so the transfer's blocks cost one write each.
+class CHandleWriteBuffer : public std::streambuf {
+ public:
+  explicit CHandleWriteBuffer(HANDLE file) : m_file(file), m_buffer(kBufferSize) {
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+  }
+  ~CHandleWriteBuffer() override {
+    sync();
+    CloseHandle(m_file);
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (!Drain()) return traits_type::eof();
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    *pptr() = traits_type::to_char_type(c);
+    pbump(1);
+    return c;
+  }
+  std::streamsize xsputn(const char* data, std::streamsize count) override {
+    if (count < epptr() - pptr()) return std::streambuf::xsputn(data, count);
+    if (!Drain() || !WriteAll(data, count)) return 0;
+    return count;
+  }
+  int sync() override { return Drain() ? 0 : -1; }
+
+ private:
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+
+  bool WriteAll(const char* data, std::streamsize count) {
+    DWORD written = 0;
+    return WriteFile(m_file, data, static_cast<DWORD>(count), &written, nullptr) &&
+           written == static_cast<DWORD>(count);
+  }
+  // Writes out what is buffered; false when the file refused it.
+  bool Drain() {
+    const std::streamsize pending = pptr() - pbase();
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    return pending == 0 || WriteAll(m_buffer.data(), pending);
+  }
+
+  HANDLE m_file;
+  std::vector<char> m_buffer;
+};
+
+}  // namespace
 
 CPieceFile::CPieceFile(const std::string& path) {
-  // Nothing is emptied before the file is known to be a regular one.
-  CRegularFile file(path.c_str(), O_WRONLY | O_CREAT, 0600);
-  if (file.Get() < 0 || ::ftruncate(file.Get(), 0) != 0) {
+  CRegularFile file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+  if (!file.IsOpen() || !SetEndOfFile(file.Get())) {
     setstate(std::ios_base::failbit);
     return;
   }
-  const int fd = file.Release();
-  // The buffer owns the descriptor from here on and closes it.
-  m_buffer = std::make_unique<__gnu_cxx::stdio_filebuf<char>>(
-      fd, std::ios_base::out | std::ios_base::binary, static_cast<std::size_t>(BUFSIZ));
+  // The buffer owns the handle from here on and closes it.
+  m_buffer = std::make_unique<CHandleWriteBuffer>(file.Release());
   std::ios::rdbuf(m_buffer.get());
 }
+
+// The stream must let go of the buffer before the buffer goes.
+CPieceFile::~CPieceFile() { std::ios::rdbuf(nullptr); }

@@ -1,15 +1,12 @@
 #pragma once
 // A piece's file in the download folder, opened for writing and emptied. Only
-// a regular file is opened, never through a link at its last component, and
-// the open never waits: a link planted under a piece's name would have the
-// piece written over its target, a FIFO would block the worker for ever.
-// Such a name counts as a file that cannot be opened, and is left as it is.
+// a regular file reached without a link is opened, and nothing is emptied
+// before that is known (see utility/regular_file.h); any other name counts as
+// a file that cannot be opened, and is left as it is.
 //
 // It is the stream the transfer callbacks write to, so it is an std::fstream;
-// its bytes go through a buffer on the checked descriptor, not through the
-// stream's own file buffer, which can only open a path by itself.
-
-#include <ext/stdio_filebuf.h>
+// its bytes go through a buffer of its own on the checked handle, since the
+// stream's own file buffer can only open a path by itself. Worker thread.
 
 #include <fstream>
 #include <memory>
@@ -18,9 +15,10 @@
 class CPieceFile : public std::fstream {
  public:
   explicit CPieceFile(const std::string& path);
+  ~CPieceFile() override;
 
   bool Opened() const { return m_buffer != nullptr; }
 
  private:
-  std::unique_ptr<__gnu_cxx::stdio_filebuf<char>> m_buffer;
+  std::unique_ptr<std::streambuf> m_buffer;
 };

@@ -1,36 +1,38 @@
 #include "utility/crc32_static.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <memory>
 
-#include "platform/kernel/regular_file.h"
 #include "utility/crc32_fold.h"
+#include "utility/regular_file.h"
 
 namespace {
 
 constexpr std::size_t kBlockSize = 4096;
 constexpr std::uint64_t kViewSize = 10 * 1024 * 1024;
+// As the original reads: read-only, hidden, system, archive and sequential.
+constexpr DWORD kReadFlags = 0x08000027;
 
-// Closes a POSIX file descriptor on every way out.
-class FileDescriptor {
+// Closes a handle on every way out.
+class CHandle {
  public:
-  explicit FileDescriptor(const char* path) : m_fd(::open(path, O_RDONLY | O_CLOEXEC)) {}
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
+  explicit CHandle(HANDLE handle) : m_handle(handle) {}
+  ~CHandle() {
+    if (IsValid()) CloseHandle(m_handle);
   }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return m_fd; }
+  CHandle(const CHandle&) = delete;
+  CHandle& operator=(const CHandle&) = delete;
+  bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return m_handle; }
 
  private:
-  int m_fd;
+  HANDLE m_handle;
 };
+
+HANDLE OpenForReading(const char* path) {
+  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,
+                     nullptr);
+}
 
 // Crc32Update continues a finished value, as zlib's crc32() does; ours is
 // the complemented running value.
@@ -40,25 +42,28 @@ DWORD FoldBlock(DWORD running, const char* bytes, std::size_t length) {
 
 template <typename FoldBytes>
 DWORD ReadAndFold(const char* path, DWORD& checksum, FoldBytes fold) {
-  FileDescriptor file(path);
-  if (file.get() < 0) return static_cast<DWORD>(errno);
-  char block[kBlockSize];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), block, sizeof block);
-    if (got <= 0) break;  // a failed read only ends the loop, as on Windows
-    fold(reinterpret_cast<const unsigned char*>(block), static_cast<std::size_t>(got), checksum);
+  CHandle file(OpenForReading(path));
+  if (!file.IsValid()) return GetLastError();
+  unsigned char block[kBlockSize];
+  DWORD got = 0;
+  // A failed read only ends the loop.
+  while (ReadFile(file.Get(), block, sizeof block, &got, nullptr) && got > 0) {
+    fold(block, static_cast<std::size_t>(got), checksum);
   }
   return NO_ERROR;
 }
 
-DWORD FoldMappedViews(int file, std::uint64_t size, DWORD& checksum) {
+DWORD FoldMappedViews(HANDLE file, std::uint64_t size, DWORD& checksum) {
+  CHandle mapping(CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping.IsValid()) return GetLastError();
   for (std::uint64_t offset = 0; offset < size; offset += kViewSize) {
     const std::size_t length = static_cast<std::size_t>(std::min(kViewSize, size - offset));
-    void* view = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, file, static_cast<off_t>(offset));
-    if (view == MAP_FAILED) return static_cast<DWORD>(errno);
+    const void* view = MapViewOfFile(mapping.Get(), FILE_MAP_READ, static_cast<DWORD>(offset >> 32),
+                                     static_cast<DWORD>(offset), length);
+    if (view == nullptr) return GetLastError();
     const auto* bytes = static_cast<const unsigned char*>(view);
     for (std::size_t i = 0; i < length; ++i) CCrc32Static::UpdateCrc(bytes[i], checksum);
-    ::munmap(view, length);
+    UnmapViewOfFile(view);
   }
   return NO_ERROR;
 }
@@ -140,21 +145,22 @@ void CCrc32Static::UpdateCrc(unsigned char byte, DWORD& running) {
 // The piece check reads every present piece in full at each start, so the
 // blocks go through the folded CRC rather than the byte loop; the value is the
 // same as folding byte by byte with UpdateCrc. The file comes from a folder of
-// pieces, so only a regular file is read, never through a link at its last
-// component, and the open does not wait: a FIFO or a link to a device would
-// block the check for ever or feed it without end. Those count as a file that
-// cannot be opened.
+// pieces, so only a regular file reached without a link is read (see
+// regular_file.h); anything else counts as a file that cannot be opened.
+// Others may go on reading and writing it meanwhile, as with a stream.
 DWORD CCrc32Static::ComputeFileCrcStream(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;
   try {
-    const CRegularFile file(path, O_RDONLY);
-    if (file.Get() >= 0) {
+    const CRegularFile file(path, GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (file.IsOpen()) {
       const std::unique_ptr<char[]> block(new char[CCrc32Static::kStreamBlockSize]);
-      for (;;) {
-        const ssize_t got = ::read(file.Get(), block.get(), CCrc32Static::kStreamBlockSize);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;  // a failed read ends the file, as the stream did
+      DWORD got = 0;
+      // A failed read ends the file, as the stream did.
+      while (ReadFile(file.Get(), block.get(), static_cast<DWORD>(CCrc32Static::kStreamBlockSize),
+                      &got, nullptr) &&
+             got > 0) {
         checksum = FoldBlock(checksum, block.get(), static_cast<std::size_t>(got));
       }
     }
@@ -218,14 +224,14 @@ DWORD CCrc32Static::ComputeFileCrcMapped(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;
   try {
-    FileDescriptor file(path);
+    CHandle file(OpenForReading(path));
     std::uint64_t size = 0;
-    if (file.get() < 0) {
-      result = static_cast<DWORD>(errno);
-    } else if (!QueryFileSize64(file.get(), size)) {
+    if (!file.IsValid()) {
+      result = GetLastError();
+    } else if (!QueryFileSize64(file.Get(), size)) {
       result = ERROR_BAD_LENGTH;
     } else if (size > 0) {
-      result = FoldMappedViews(file.get(), size, checksum);
+      result = FoldMappedViews(file.Get(), size, checksum);
     }
   } catch (...) {
     result = ERROR_CRC;
@@ -234,12 +240,17 @@ DWORD CCrc32Static::ComputeFileCrcMapped(const char* path, DWORD& checksum) {
   return result;
 }
 
-bool CCrc32Static::QueryFileSize64(int file, std::uint64_t& size) {
-  struct stat info {};
-  if (::fstat(file, &info) != 0) {
-    size = 0;
+bool CCrc32Static::QueryFileSize64(HANDLE file, std::uint64_t& size) {
+  try {
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+      size = 0;
+      return false;
+    }
+    size = (static_cast<std::uint64_t>(high) << 32) | low;
+    return true;
+  } catch (...) {
     return false;
   }
-  size = static_cast<std::uint64_t>(info.st_size);
-  return true;
 }

@@ -1,13 +1,13 @@
 #pragma once
 // CRC-32 (IEEE 802.3, as zlib and ZIP) of files and strings. Stateless; every
 // operation may run on any thread. Result codes are Win32 numbers: 0, 23 after
-// a caught exception, 24 when a file size cannot be read, or errno after a
-// failed system call.
+// a caught exception, 24 when a file size cannot be read, or GetLastError()
+// after a failed system call.
 
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/win32/windows_types.h"
+#include "platform/win32/file_api.h"
 
 class CCrc32Static {
  public:
@@ -25,7 +25,7 @@ class CCrc32Static {
   static DWORD ComputeFileCrcRead(const char* path, DWORD& checksum);
   static DWORD ComputeFileCrcReadInline(const char* path, DWORD& checksum);
   static DWORD ComputeFileCrcMapped(const char* path, DWORD& checksum);
-  static bool QueryFileSize64(int file, std::uint64_t& size);
+  static bool QueryFileSize64(HANDLE file, std::uint64_t& size);
 
   static const DWORD s_crcTable[256];
 

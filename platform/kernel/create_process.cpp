@@ -10,7 +10,6 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/kernel/regular_file.h"
 #include "platform/win32/last_error.h"
 
 extern char** environ;
@@ -67,6 +66,33 @@ BOOL Fail(DWORD error) {
   return FALSE;
 }
 
+// Closes a descriptor on every way out.
+class CProgramFile {
+ public:
+  // Only a regular file reached without a link at its last component, opened
+  // without waiting on a FIFO.
+  explicit CProgramFile(const std::string& path)
+      : m_fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC)),
+        m_missing(m_fd < 0 && errno == ENOENT) {
+    struct stat info {};
+    if (m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+      ::close(m_fd);
+      m_fd = -1;
+    }
+  }
+  ~CProgramFile() {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+  CProgramFile(const CProgramFile&) = delete;
+  CProgramFile& operator=(const CProgramFile&) = delete;
+  int Get() const { return m_fd; }
+  bool WasMissing() const { return m_missing; }
+
+ private:
+  int m_fd;
+  bool m_missing;
+};
+
 }  // namespace
 
 std::string ProgramOfCommandLine(const std::string& commandLine) {
@@ -86,7 +112,7 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, SECURITY_ATTRIBUT
   if (program.empty()) return Fail(ERROR_FILE_NOT_FOUND);
   // A link or a FIFO put where the installer should be is not started, nor is
   // its target given an execute bit.
-  const CRegularFile file(program.c_str(), O_RDONLY);
+  const CProgramFile file(program);
   if (file.Get() < 0) return Fail(file.WasMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
   std::vector<std::string> arguments{program};
   if (StartsWithWindowsHeader(file.Get())) {

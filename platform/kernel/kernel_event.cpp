@@ -6,20 +6,24 @@
 #include <deque>
 #include <mutex>
 
-struct KernelObject {
+#include "platform/kernel/kernel_object.h"
+
+namespace {
+
+struct EventObject final : KernelObject {
   bool manualReset = true;
   std::atomic<bool> signalled{false};
   std::atomic<bool> closed{false};
   std::mutex mutex;
   std::condition_variable changed;
-};
 
-namespace {
+  BOOL Close() override { return closed.exchange(true, std::memory_order_acq_rel) ? FALSE : TRUE; }
+};
 
 // Events are never freed, only marked closed, so a closed handle stays safe to
 // test and fails instead of touching released memory. A process makes a few.
-std::deque<KernelObject>& AllEvents() {
-  static std::deque<KernelObject> events;
+std::deque<EventObject>& AllEvents() {
+  static std::deque<EventObject> events;
   return events;
 }
 
@@ -28,13 +32,15 @@ std::mutex& AllEventsMutex() {
   return mutex;
 }
 
-bool IsUsable(HANDLE event) {
-  return event != nullptr && !event->closed.load(std::memory_order_acquire);
+EventObject* UsableEvent(HANDLE handle) {
+  EventObject* event = ObjectOf<EventObject>(handle);
+  if (event == nullptr || event->closed.load(std::memory_order_acquire)) return nullptr;
+  return event;
 }
 
 // Takes the signal when the event is set; an auto-reset event is cleared by
 // the one waiter that sees it.
-bool TryConsume(KernelObject& event) {
+bool TryConsume(EventObject& event) {
   if (!event.signalled.load(std::memory_order_acquire)) return false;
   if (!event.manualReset) event.signalled.store(false, std::memory_order_release);
   return true;
@@ -44,14 +50,15 @@ bool TryConsume(KernelObject& event) {
 
 HANDLE CreateEventA(SECURITY_ATTRIBUTES*, BOOL manualReset, BOOL initialState, const char*) {
   std::lock_guard<std::mutex> lock(AllEventsMutex());
-  KernelObject& event = AllEvents().emplace_back();
+  EventObject& event = AllEvents().emplace_back();
   event.manualReset = manualReset != FALSE;
   event.signalled.store(initialState != FALSE);
   return &event;
 }
 
-BOOL SetEvent(HANDLE event) {
-  if (!IsUsable(event)) return FALSE;
+BOOL SetEvent(HANDLE handle) {
+  EventObject* event = UsableEvent(handle);
+  if (event == nullptr) return FALSE;
   {
     std::lock_guard<std::mutex> lock(event->mutex);
     event->signalled.store(true, std::memory_order_release);
@@ -60,8 +67,9 @@ BOOL SetEvent(HANDLE event) {
   return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) {
-  if (!IsUsable(event)) return WAIT_FAILED;
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  EventObject* event = UsableEvent(handle);
+  if (event == nullptr) return WAIT_FAILED;
   if (milliseconds == 0) {
     if (event->manualReset) {
       return event->signalled.load(std::memory_order_acquire) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
@@ -78,10 +86,4 @@ DWORD WaitForSingleObject(HANDLE event, DWORD milliseconds) {
   return event->changed.wait_for(lock, std::chrono::milliseconds(milliseconds), consumed)
              ? WAIT_OBJECT_0
              : WAIT_TIMEOUT;
-}
-
-BOOL CloseHandle(HANDLE event) {
-  if (!IsUsable(event)) return FALSE;
-  event->closed.store(true, std::memory_order_release);
-  return TRUE;
 }

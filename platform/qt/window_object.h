@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/win32/message_target.h"
+#include "platform/kernel/window_table.h"
 #include "platform/win32/ui_types.h"
 
 class QPainter;

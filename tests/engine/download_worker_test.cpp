@@ -1,9 +1,10 @@
 #include <curl/curl.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include <boost/thread/thread.hpp>
 #include <chrono>
@@ -18,6 +19,7 @@
 #include "engine/download_messages.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/process_clock.h"
+#include "tests/support/planted_files.h"
 #include "tests/support/posted_message_printer.h"
 #include "tests/support/recorded_engine.h"
 #include "tests/support/recording_window.h"
@@ -307,41 +309,38 @@ TEST_F(DownloadWorker, UnwritablePieceEndsWithoutTheFinalPair) {
   EXPECT_EQ(Requests("a"), 0);
 }
 
-// "link to TARGET", "fifo", or "other".
-std::string WhatLiesAt(const std::string& path) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0) return "nothing";
-  if (S_ISLNK(info.st_mode)) return "link to " + boost::filesystem::read_symlink(path).string();
-  return S_ISFIFO(info.st_mode) ? "fifo" : "other";
-}
-
 // Planted under the second piece's name; the first still arrives. The piece
 // is refused like a file that cannot be opened, and the planted thing and
 // what it points at are left exactly as they were.
 TEST_F(DownloadWorker, PieceNameTakenByALinkOrAFifoIsAFileError) {
+  using test_support::WhatLiesAt;
   folder.Write("victim", "the player's own file");
   struct Case {
     const char* what;
-    std::function<void(const std::string&)> plant;
+    std::function<std::string(const std::string&)> plant;
   } cases[] = {
       {"link to a file",
        [&](const std::string& at) {
-         ASSERT_EQ(symlink(folder.PathOf("victim").c_str(), at.c_str()), 0);
+         return test_support::PlantFileLink(folder.PathOf("victim"), at);
        }},
       {"dangling link",
        [&](const std::string& at) {
-         ASSERT_EQ(symlink(folder.PathOf("gone").c_str(), at.c_str()), 0);
+         return test_support::PlantFileLink(folder.PathOf("gone"), at);
        }},
-      {"link to /dev/zero",
-       [](const std::string& at) { ASSERT_EQ(symlink("/dev/zero", at.c_str()), 0); }},
-      {"FIFO", [](const std::string& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }},
+      {"link to an endless device", &test_support::PlantEndlessDeviceLink},
+      {"FIFO", &test_support::PlantFifo},
   };
   const std::vector<Piece> pieces = {MakePiece("a", 10, 1), MakePiece("b", 10, 2)};
   Publish(2, pieces);
+  std::string skipped;
   for (const Case& c : cases) {
     boost::filesystem::remove(folder.PathOf("a"));
     boost::filesystem::remove(folder.PathOf("b"));
-    c.plant(folder.PathOf("b"));
+    const std::string refused = c.plant(folder.PathOf("b"));
+    if (!refused.empty()) {
+      skipped += std::string(c.what) + ": " + refused + "; ";
+      continue;
+    }
     const std::string plantedAs = WhatLiesAt(folder.PathOf("b"));
 
     EXPECT_EQ(RunAgain(), (Messages{kRateUnknown, PieceDone(5000), {WM_DOWNLOAD_ERROR, 1, 0}}))
@@ -352,13 +351,15 @@ TEST_F(DownloadWorker, PieceNameTakenByALinkOrAFifoIsAFileError) {
     EXPECT_EQ(WhatLiesAt(folder.PathOf("b")), plantedAs) << c.what;
   }
   EXPECT_EQ(Requests("b"), 0);
+  if (!skipped.empty()) GTEST_SKIP() << "not planted: " << skipped;
 }
 
+#ifndef _WIN32
 // A FIFO that someone holds open for reading opens without waiting, and is
 // refused all the same.
 TEST_F(DownloadWorker, FifoWithAReaderIsNotWrittenTo) {
   Publish(1, {MakePiece("a", 10, 1)});
-  ASSERT_EQ(mkfifo(folder.PathOf("a").c_str(), 0600), 0);
+  ASSERT_EQ(test_support::PlantFifo(folder.PathOf("a")), "");
   const int reader = open(folder.PathOf("a").c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
   EXPECT_EQ(Run(), (Messages{kRateUnknown, {WM_DOWNLOAD_ERROR, 1, 0}}));
@@ -367,11 +368,14 @@ TEST_F(DownloadWorker, FifoWithAReaderIsNotWrittenTo) {
   close(reader);
   EXPECT_EQ(Requests("a"), 0);
 }
+#endif  // _WIN32
 
 // --- Stopped ---------------------------------------------------------------
 
+#ifndef _WIN32
 // Repaint requests of the piece check arrive here; the first one closes the
-// window, as a user would while the check runs.
+// window, as a user would while the check runs. Only the POSIX window table
+// lets a test act on a repaint request as it is made.
 class StopOnFirstRepaint : public CMessageTarget {
  public:
   StopOnFirstRepaint(CRecordingWindow& recorder, HANDLE stop)
@@ -398,6 +402,7 @@ TEST_F(DownloadWorker, StopDuringTheCheckKeepsWhatWasFound) {
   EXPECT_EQ(window.Messages(), (Messages{PieceFound(5000), kRateUnknown, kAllDone, kFinished}));
   EXPECT_EQ(Requests("b"), 0);
 }
+#endif  // _WIN32
 
 class DownloadWorkerStop : public DownloadWorker {
  protected:

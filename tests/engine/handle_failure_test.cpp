@@ -24,11 +24,22 @@
 namespace {
 
 std::atomic<bool> g_refuseHandles{false};
+// A handle is the first block curl_easy_init asks for, with calloc; its size
+// is learnt from a handle made for the purpose. A transfer makes more handles
+// than its own (the connection cache keeps one for closing connections), so
+// how many blocks of that size one whole transfer takes is learnt as well.
+std::atomic<bool> g_learnHandleSize{false};
+std::atomic<std::size_t> g_handleSize{0};
+std::atomic<int> g_handlesMade{0};
+std::atomic<int> g_handlesLeft{-1};  // refuse once this many more were made; -1 never
 
-// curl_easy_init asks for its handle with calloc; refusing that is refusing
-// the handle.
 void* RefusingCalloc(size_t count, size_t size) {
+  if (g_learnHandleSize.exchange(false)) g_handleSize = count * size;
   if (g_refuseHandles.load()) return nullptr;
+  if (count * size == g_handleSize.load()) {
+    ++g_handlesMade;
+    if (g_handlesLeft.load() >= 0 && g_handlesLeft.fetch_sub(1) == 0) return nullptr;
+  }
   return std::calloc(count, size);
 }
 char* DuplicateString(const char* text) { return strdup(text); }
@@ -39,15 +50,29 @@ class CurlWithRefusableHandles : public ::testing::Environment {
     ASSERT_EQ(curl_global_init_mem(CURL_GLOBAL_DEFAULT, &std::malloc, &std::free, &std::realloc,
                                    &DuplicateString, &RefusingCalloc),
               CURLE_OK);
+    g_learnHandleSize = true;
+    CURL* probe = curl_easy_init();
+    ASSERT_NE(g_handleSize.load(), 0u);
+    g_handlesMade = 1;
+    curl_easy_setopt(probe, CURLOPT_URL, "http://127.0.0.1:9/");
+    curl_easy_perform(probe);
+    curl_easy_cleanup(probe);
+    s_handlesPerTransfer = g_handlesMade.load();
   }
+
+  static int s_handlesPerTransfer;
   void TearDown() override { curl_global_cleanup(); }
 };
+int CurlWithRefusableHandles::s_handlesPerTransfer = 0;
 ::testing::Environment* const environment =
     ::testing::AddGlobalTestEnvironment(new CurlWithRefusableHandles);
 
 class RefusedHandles : public ::testing::Test {
  protected:
-  ~RefusedHandles() override { g_refuseHandles = false; }
+  ~RefusedHandles() override {
+    g_refuseHandles = false;
+    g_handlesLeft = -1;
+  }
 };
 
 TEST_F(RefusedHandles, WrapperThrowsByValueWithItsMessage) {
@@ -71,11 +96,8 @@ TEST_F(RefusedHandles, PieceTransferFailsAsAnInitialisationError) {
   g_strTempDir = folder.Folder();
 
   test_support::RecordedEngine run;
-  // The placeholder rate comes after the manifest fetch and the piece check,
-  // just before the first piece's handle is made.
-  run.window.SetOnPost([](const PostedMessage& posted) {
-    if (posted.message == WM_DOWNLOAD_RATE) g_refuseHandles = true;
-  });
+  // The manifest's transfer gets its handles; the first piece's is refused.
+  g_handlesLeft = CurlWithRefusableHandles::s_handlesPerTransfer;
   run.engine.DownloadThread();
 
   EXPECT_EQ(run.window.Messages(),

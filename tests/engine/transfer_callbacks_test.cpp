@@ -61,10 +61,12 @@ TEST_F(TransferCallbacks, WriteStoresBytesAndFoldsTheirChecksum) {
   EXPECT_TRUE(Posted().empty());
 }
 
+// A file the stream may only read refuses every write, as a full disk does.
 TEST_F(TransferCallbacks, FailedWritePostsOneFileErrorAndStops) {
-  std::fstream file("/dev/full", std::ios::out | std::ios::binary);
+  test_support::ScratchFolder folder;
+  folder.Write("piece", "");
+  std::fstream file(folder.PathOf("piece"), std::ios::in | std::ios::binary);
   ASSERT_TRUE(file.is_open());
-  // Larger than the stream's buffer, so the device refuses it at once.
   const std::string block(256 * 1024, 'x');
   EXPECT_EQ(engine.OnCurlWrite(block.data(), 1, block.size(), &file), static_cast<size_t>(-1));
   EXPECT_EQ(Posted(), (std::vector<PostedMessage>{{WM_DOWNLOAD_ERROR, 1, 0}}));

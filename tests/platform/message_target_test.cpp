@@ -1,4 +1,4 @@
-#include "platform/win32/message_target.h"
+#include "platform/kernel/window_table.h"
 
 #include <gtest/gtest.h>
 

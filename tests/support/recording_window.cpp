@@ -6,11 +6,6 @@ CRecordingWindow::CRecordingWindow() : m_hWnd(RegisterMessageTarget(this)) {}
 
 CRecordingWindow::~CRecordingWindow() { UnregisterMessageTarget(m_hWnd); }
 
-void CRecordingWindow::SetOnPost(std::function<void(const PostedMessage&)> onPost) {
-  std::lock_guard<std::mutex> lock(m_lock);
-  m_onPost = std::move(onPost);
-}
-
 std::vector<PostedMessage> CRecordingWindow::Messages() const {
   std::lock_guard<std::mutex> lock(m_lock);
   return m_messages;
@@ -32,15 +27,11 @@ bool CRecordingWindow::WaitForMessage(UINT message, std::chrono::milliseconds ti
 }
 
 void CRecordingWindow::Post(UINT message, WPARAM wParam, LPARAM lParam) {
-  PostedMessage posted{message, wParam, lParam};
-  std::function<void(const PostedMessage&)> onPost;
   {
     std::lock_guard<std::mutex> lock(m_lock);
-    m_messages.push_back(posted);
-    onPost = m_onPost;
+    m_messages.push_back(PostedMessage{message, wParam, lParam});
   }
   m_arrived.notify_all();
-  if (onPost) onPost(posted);
 }
 
 void CRecordingWindow::Invalidate(const RECT* rect, BOOL erase) {

@@ -1,15 +1,22 @@
 #pragma once
-// A message-only window for tests: it records, in order, every message posted
-// to it and every rectangle invalidated on it. Posts may come from any thread;
-// the accessors return copies. Unregisters itself when destroyed.
+// A window for tests that records, in order, every message posted to it.
+// Posts may come from any thread; the accessors return copies.
+//
+// On POSIX it is an entry of the layer's window table: a post is recorded at
+// once, on the posting thread, and repaint requests are recorded too. On
+// Windows it is a hidden window of the thread that made it: the accessors
+// take what has arrived in that thread's queue, so only that thread may call
+// them, and the system keeps no repaint requests for a hidden window.
 
 #include <chrono>
 #include <condition_variable>
-#include <functional>
 #include <mutex>
 #include <vector>
 
-#include "platform/win32/message_target.h"
+#include "platform/win32/windows_types.h"
+#ifndef _WIN32
+#include "platform/kernel/window_table.h"
+#endif
 
 struct PostedMessage {
   UINT message;
@@ -26,6 +33,31 @@ struct InvalidatedRect {
   BOOL erase;
 };
 
+#ifdef _WIN32
+
+class CRecordingWindow {
+ public:
+  CRecordingWindow();
+  ~CRecordingWindow();
+  CRecordingWindow(const CRecordingWindow&) = delete;
+  CRecordingWindow& operator=(const CRecordingWindow&) = delete;
+
+  HWND m_hWnd;
+
+  std::vector<PostedMessage> Messages() const;
+  // True once a message with this number has arrived (before or during the
+  // wait).
+  bool WaitForMessage(UINT message, std::chrono::milliseconds timeout) const;
+
+ private:
+  void TakeArrived() const;
+  bool HasMessage(UINT message) const;
+
+  mutable std::vector<PostedMessage> m_messages;
+};
+
+#else
+
 class CRecordingWindow : public CMessageTarget {
  public:
   CRecordingWindow();
@@ -34,9 +66,6 @@ class CRecordingWindow : public CMessageTarget {
   CRecordingWindow& operator=(const CRecordingWindow&) = delete;
 
   HWND m_hWnd;
-
-  // Runs on the posting thread after the message is recorded.
-  void SetOnPost(std::function<void(const PostedMessage&)> onPost);
 
   std::vector<PostedMessage> Messages() const;
   std::vector<InvalidatedRect> Invalidations() const;
@@ -54,5 +83,6 @@ class CRecordingWindow : public CMessageTarget {
   mutable std::condition_variable m_arrived;
   std::vector<PostedMessage> m_messages;
   std::vector<InvalidatedRect> m_invalidations;
-  std::function<void(const PostedMessage&)> m_onPost;
 };
+
+#endif  // _WIN32

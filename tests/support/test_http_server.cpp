@@ -1,9 +1,9 @@
 #include "tests/support/test_http_server.h"
 
+#ifdef __linux__
+#include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
-#if defined(__linux__)
-#include <linux/sockios.h>
 #endif
 
 #include <algorithm>
@@ -297,11 +297,7 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
   // was sent, so that exactly the sent bytes reach it, then resets.
   void ResetAfterDrain(int polls) {
     if (Stopped()) return;
-    int unsent = 0;
-#if defined(SIOCOUTQ)
-    if (::ioctl(socket_.native_handle(), SIOCOUTQ, &unsent) != 0) unsent = 0;
-#endif
-    if (unsent > 0 && polls < kDrainMaxPolls) {
+    if (!Drained(polls) && polls < kDrainMaxPolls) {
       auto self = shared_from_this();
       timer_.expires_after(std::chrono::milliseconds(kDrainPollMs));
       timer_.async_wait([self, polls](boost::system::error_code ec) {
@@ -317,6 +313,19 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
       socket_.set_option(asio::socket_base::linger(true, 0), ignored);
     }
     socket_.close(ignored);
+  }
+
+  // Linux says how much of what was sent the peer has not acknowledged yet;
+  // elsewhere the server gives a peer on loopback a tenth of a second.
+  bool Drained(int polls) {
+#if defined(SIOCOUTQ)
+    (void)polls;
+    int unsent = 0;
+    if (::ioctl(socket_.native_handle(), SIOCOUTQ, &unsent) != 0) unsent = 0;
+    return unsent == 0;
+#else
+    return polls * kDrainPollMs >= 100;
+#endif
   }
 
   void AfterResponse() {

@@ -4,8 +4,8 @@
 
 #include <QTimer>
 
+#include "platform/kernel/window_table.h"
 #include "platform/win32/message_loop.h"
-#include "platform/win32/message_target.h"
 #include "window_object.h"
 
 namespace {
