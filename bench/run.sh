@@ -5,7 +5,8 @@
 # minute, so only figures taken side by side compare), and each case prints
 # one line: best and median seconds of every side and the ratio of bests
 # (peer's best / ours: above 1 we are faster).
-#   - a 512 MiB piece: the worker against curl -o;
+#   - a 512 MiB piece: the worker against curl -o, and with BENCH_WINDOWS=1
+#     the Windows worker (scripts/build_windows.sh) under wine as well;
 #   - 2,000 pieces of 16 KiB: the worker against curl -K (one process,
 #     connections reused), curl -K with a new connection per file, wget -i
 #     and aria2c -j1 -i;
@@ -54,6 +55,13 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
 cmake --build "$build" -j"$(nproc)" --target bench_download bench_check make_package \
   bench_stop bench_screen_watch veltra-setup >/dev/null
 bin="$build/bench"
+windows_sides=()
+if [ "${BENCH_WINDOWS:-0}" = 1 ]; then
+  "$root/scripts/build_windows.sh" -DVELTRA_BUILD_BENCH=ON \
+    -DMANIFEST_URL=http://127.0.0.1:$port/vltsetup_palamut/vlt_package.txt \
+    -DPROMO_URL=http://127.0.0.1:$promo_port/DownloaderPromo.aspx >/dev/null
+  windows_sides=(windows_worker)
+fi
 make_package="$build/tools/make_package/make_package"
 program="$build/app/veltra-setup"
 
@@ -121,6 +129,15 @@ worker() {
   fresh "$dl"
   "$bin/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1
 }
+# The same worker built for Windows, under wine, writing into the same
+# folder through wine's Z: drive; it times itself as the Linux one does.
+windows_worker() {
+  fresh "$dl"
+  env WINEPREFIX="$root/build-windows/wine" WINEDEBUG=-all \
+    WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d' \
+    wine "$root/build-windows/bench/bench_download.exe" "$base/$1/vlt_package.txt" \
+    "Z:${dl//\//\\}\\" | cut -d' ' -f1
+}
 curl_o() {
   fresh "$dl"
   local start
@@ -183,7 +200,7 @@ race() {  # label package side...
   summary "$label" "$@"
 }
 
-race "piece 512 MiB" big worker curl_o
+race "piece 512 MiB" big worker curl_o "${windows_sides[@]}"
 race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
 
 # The piece check reads the whole-program package, which is in page cache.

@@ -1,14 +1,31 @@
 #!/usr/bin/env bash
 # Installs what is missing, configures, builds and runs every test, then runs
 # the tests again under the sanitizers and fuzzes the manifest parser
-# (scripts/sanitize.sh); --quick stops after the first run.
+# (scripts/sanitize.sh), then builds the Windows program and runs its tests
+# under wine (scripts/build_windows.sh).
+#   --quick       skips the sanitizer and fuzzer passes
+#   --no-windows  skips the Windows build and its tests
 set -euo pipefail
 quick=0
-if [ "${1:-}" = --quick ]; then quick=1; fi
+windows=1
+for option in "$@"; do
+  case "$option" in
+    --quick) quick=1 ;;
+    --no-windows) windows=0 ;;
+    *) echo "usage: test.sh [--quick] [--no-windows]" >&2; exit 2 ;;
+  esac
+done
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build"
 
+stage_started=$SECONDS
+stage_done() {
+  echo "== $1 took $((SECONDS - stage_started)) s"
+  stage_started=$SECONDS
+}
+
 "$root/scripts/install_packages.sh" --list "$root/scripts/build_packages.txt"
+stage_done "installing packages"
 
 # Every C++ file keeps the house style of .clang-format; a difference fails
 # the run before anything is built.
@@ -17,13 +34,30 @@ build="$root/build"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# The test build talks to loopback: the end-to-end tests serve the package
+# The test builds talk to loopback: the end-to-end tests serve the package
 # on 18480 and the promo page on 18481.
+addresses=(-DMANIFEST_URL=http://127.0.0.1:18480/vltsetup_palamut/vlt_package.txt
+  -DPROMO_URL=http://127.0.0.1:18481/DownloaderPromo.aspx)
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_WERROR=ON "${launcher[@]}" \
-  -DMANIFEST_URL=http://127.0.0.1:18480/vltsetup_palamut/vlt_package.txt \
-  -DPROMO_URL=http://127.0.0.1:18481/DownloaderPromo.aspx
+  "${addresses[@]}"
 cmake --build "$build" -j"$(nproc)"
+stage_done "the Linux build"
 # Window tests draw with Qt's offscreen platform; nothing needs a display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2
+stage_done "the Linux tests"
 
-if [ "$quick" = 0 ]; then "$root/scripts/sanitize.sh"; fi
+if [ "$quick" = 0 ]; then
+  "$root/scripts/sanitize.sh"
+  stage_done "the sanitizer and fuzzer passes"
+fi
+
+if [ "$windows" = 1 ]; then
+  "$root/scripts/build_windows.sh" -DVELTRA_WERROR=ON "${addresses[@]}"
+  stage_done "the Windows build"
+  wine_prefix="$root/build-windows/wine"
+  # One wine server for every test, ended afterwards whatever happened.
+  trap 'WINEPREFIX="$wine_prefix" wineserver -k 2>/dev/null || true' EXIT
+  WINEPREFIX="$wine_prefix" wineserver -p
+  ctest --test-dir "$root/build-windows" --output-on-failure -j2
+  stage_done "the Windows tests"
+fi

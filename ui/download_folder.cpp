@@ -19,7 +19,7 @@ std::string UsableOrNone(const std::string& folder) {
 
 std::string PrepareDownloadFolder() {
   const DWORD length = GetTempPathA(0, nullptr);
-  if (length == 0) return UsableOrNone("./");
+  if (length == 0) return UsableOrNone(std::string(".") + kPathSeparator);
   std::vector<char> buffer(length + 1, '\0');
   GetTempPathA(length, buffer.data());
   const std::string temporary(buffer.data());
@@ -27,6 +27,6 @@ std::string PrepareDownloadFolder() {
   // Made here, or made by an earlier run: either way it is tested as found,
   // since someone may have made it first.
   CreatePrivateFolder(subfolder);
-  if (IsPrivateFolder(subfolder)) return subfolder + "/";
+  if (IsPrivateFolder(subfolder)) return subfolder + kPathSeparator;
   return UsableOrNone(temporary);
 }

@@ -1,6 +1,11 @@
 #pragma once
 // The handful of Windows types, constants and records the program is written
-// against, with their Windows widths where the program depends on them.
+// against, with their Windows widths where the program depends on them. On
+// Windows they are the system's own.
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 
 #include <cstdint>
 
@@ -22,6 +27,7 @@ using COLORREF = DWORD;
 #define FALSE 0
 #endif
 
+// Kernel objects (events, files, file mappings) of the POSIX layer.
 struct KernelObject;
 using HANDLE = KernelObject*;
 
@@ -55,3 +61,5 @@ constexpr DWORD ERROR_BAD_LENGTH = 24;
 
 constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
+
+#endif  // _WIN32

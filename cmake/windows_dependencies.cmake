@@ -1,0 +1,51 @@
+# The Windows build's libraries, each in the folder scripts/build_windows.sh
+# installed it to (VELTRA_WINDOWS_DEPS lists them): libcurl and GoogleTest
+# with their own CMake packages, Boost's headers with Boost.Thread and
+# Boost.Filesystem as static libraries; zlib comes from Debian's
+# libz-mingw-w64-dev. Everything is linked statically, so the programs need
+# no DLL besides the system's own. Tests run under wine.
+
+set(VELTRA_WINDOWS_DEPS "" CACHE STRING "The folders scripts/build_windows.sh installed the Windows libraries to")
+if(NOT VELTRA_WINDOWS_DEPS)
+  message(FATAL_ERROR "VELTRA_WINDOWS_DEPS is empty: build the Windows libraries with "
+                      "scripts/build_windows.sh")
+endif()
+list(APPEND CMAKE_FIND_ROOT_PATH ${VELTRA_WINDOWS_DEPS})
+
+# The Windows headers as every file of the program wants them: no min and
+# max macros, no rarely used parts, Windows 7 and later.
+add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 BOOST_USE_WINDOWS_H)
+# The C and C++ runtimes and the threads library go into each program.
+add_link_options(-static)
+
+find_package(CURL CONFIG REQUIRED)
+
+set(ZLIB_USE_STATIC_LIBS ON)
+find_package(ZLIB REQUIRED)
+
+find_path(VELTRA_BOOST_INCLUDE boost/version.hpp REQUIRED)
+find_library(VELTRA_BOOST_THREAD libboost_thread.a REQUIRED)
+find_library(VELTRA_BOOST_FILESYSTEM libboost_filesystem.a REQUIRED)
+add_library(Boost::headers INTERFACE IMPORTED)
+set_target_properties(Boost::headers PROPERTIES
+  INTERFACE_INCLUDE_DIRECTORIES "${VELTRA_BOOST_INCLUDE}"
+  INTERFACE_COMPILE_DEFINITIONS "BOOST_THREAD_USE_LIB;BOOST_FILESYSTEM_STATIC_LINK=1;BOOST_ALL_NO_LIB")
+add_library(Boost::boost INTERFACE IMPORTED)
+set_target_properties(Boost::boost PROPERTIES INTERFACE_LINK_LIBRARIES Boost::headers)
+add_library(Boost::thread STATIC IMPORTED)
+set_target_properties(Boost::thread PROPERTIES
+  IMPORTED_LOCATION "${VELTRA_BOOST_THREAD}"
+  INTERFACE_LINK_LIBRARIES Boost::headers)
+add_library(Boost::filesystem STATIC IMPORTED)
+set_target_properties(Boost::filesystem PROPERTIES
+  IMPORTED_LOCATION "${VELTRA_BOOST_FILESYSTEM}"
+  INTERFACE_LINK_LIBRARIES "Boost::headers;bcrypt")
+
+# Tests and other built programs run under wine, in a prefix of the build's
+# own, quietly, with no installer dialog for Mono or the HTML engine, and no
+# debugger left waiting after a crash.
+find_program(VELTRA_WINE wine REQUIRED)
+set(VELTRA_WINE_PREFIX "${PROJECT_BINARY_DIR}/wine" CACHE PATH "The build's wine prefix")
+set(CMAKE_CROSSCOMPILING_EMULATOR
+  env "WINEPREFIX=${VELTRA_WINE_PREFIX}" WINEDEBUG=-all
+  "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d" "${VELTRA_WINE}")
