@@ -4,13 +4,15 @@
 #include <curl/curl.h>
 
 #include "platform/win32/app_module.h"
+#include "platform/win32/common_controls.h"
 #include "platform/win32/component_host.h"
 #include "platform/win32/message_loop.h"
+#include "platform/win32/program_entry.h"
 #include "ui/main_dlg.h"
 
 namespace {
 
-int Run(int showCommand) {
+int Run(LPSTR, int showCommand) {
   CMessageLoop theLoop;
   g_Module.AddMessageLoop(&theLoop);
   curl_global_init(CURL_GLOBAL_ALL);
@@ -28,12 +30,14 @@ int Run(int showCommand) {
 
 }  // namespace
 
-// The command line is not used. An exit code of -1 shows as 255.
-int main() {
+// The command line is not used. An exit code of -1 shows as 255 on POSIX.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   CoInitialize(nullptr);
-  g_Module.Init(nullptr, nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  g_Module.Init(nullptr, instance);
   AtlAxWinInit();
-  const int exitCode = Run(SW_SHOWDEFAULT);
+  const int exitCode = Run(commandLine, showCommand);
   g_Module.Term();
   CoUninitialize();
   return exitCode;

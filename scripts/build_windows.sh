@@ -140,7 +140,7 @@ deps="$deps;$(cached "$triple-$boost_name" build_boost)"
 deps="$deps;$(cached "$triple-$googletest_name" build_googletest)"
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DVELTRA_WINDOWS_DEPS="$deps" -DVELTRA_BUILD_UI=OFF -DVELTRA_BUILD_BENCH=OFF "$@"
+  -DVELTRA_WINDOWS_DEPS="$deps" -DVELTRA_BUILD_UI=ON -DVELTRA_BUILD_BENCH=OFF "$@"
 cmake --build "$build" -j"$jobs"
 
 # The prefix the tests run in, made once, with no dialog and no debugger,

@@ -86,6 +86,8 @@ class CMainDlg : public CAxDialogImpl<CMainDlg>,
   void StartWorker();
   void StopWorker();
   void ShowErrorBox(WORD kind, WORD code);
+  // An error box: the text (Windows-1254) under the caption "Hata".
+  void ShowBox(const std::string& text);
   RECT StartStripRect() const;
   void DrawStatusText(HDC hdc);
 };

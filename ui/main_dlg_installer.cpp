@@ -3,7 +3,6 @@
 
 #include "engine/download_globals.h"
 #include "platform/win32/create_process.h"
-#include "platform/win32/message_box.h"
 #include "ui/main_dlg.h"
 #include "ui/ui_texts.h"
 
@@ -22,7 +21,7 @@ void CMainDlg::LaunchInstaller() {
     return;
   }
   std::string text = kLaunchFailedText;
-  if (GetLastError() == ERROR_BAD_EXE_FORMAT) text += kWineNeededText;
-  MessageBoxA(m_hWnd, text.c_str(), kErrorCaption, MB_OK);
+  if (GetLastError() == ERROR_WINE_NEEDED) text += kWineNeededText;
+  ShowBox(text);
   CloseDialog(-1);
 }

@@ -9,8 +9,11 @@
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"
 #include "platform/win32/user_icon.h"
+#include "platform/win32/user_window.h"
+#include "res/skin_geometry.h"
 #include "ui/download_folder.h"
 #include "ui/main_dlg.h"
+#include "ui/screen_text.h"
 #include "ui/ui_texts.h"
 
 CMainDlg::CMainDlg() = default;
@@ -38,7 +41,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
   SetUpProgressBars();
   PlacePromoBrowser();
   SetIcons();
-  SetWindowTextA(m_hWnd, g_szWindowTitle);
+  SetWindowTextW(m_hWnd, ScreenText(g_szWindowTitle).c_str());
   RegisterWithMessageLoop();
   // Without a private folder nothing is fetched, checked or written: the user
   // gets the file-write box and the program ends with -1.
@@ -67,22 +70,33 @@ void CMainDlg::LoadSkin() {
   m_bPressedStart = FALSE;
 }
 
+// The template places the bars in dialog units, which meet the skin's pixels
+// only at 6 x 13 base units; the skin is pixels whatever the system's font
+// and resolution, so the bars are put on its trough in pixels, one above the
+// other.
 void CMainDlg::SetUpProgressBars() {
   m_progressPiece.Attach(GetDlgItem(kPieceBarId));
   m_progressTotal.Attach(GetDlgItem(kTotalBarId));
+  const int barHeight = skin::kBars.Height() / 2;
+  SetWindowPos(m_progressPiece.m_hWnd, nullptr, skin::kBars.left, skin::kBars.top,
+               skin::kBars.Width(), barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(m_progressTotal.m_hWnd, nullptr, skin::kBars.left, skin::kBars.top + barHeight,
+               skin::kBars.Width(), skin::kBars.Height() - barHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   m_progressPiece.SetRange(0, kProgressScale);
   m_progressTotal.SetRange(0, kProgressScale);
 }
 
 void CMainDlg::SetIcons() {
   const HINSTANCE resources = g_Module.GetResourceInstance();
-  HICON big = LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                         GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR);
-  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  HICON small =
-      LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR);
-  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  const auto load = [resources](int width, int height) {
+    return static_cast<HICON>(
+        LoadImageA(resources, MAKEINTRESOURCEA(128), IMAGE_ICON, width, height, LR_DEFAULTCOLOR));
+  };
+  HICON bigIcon = load(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+  HICON smallIcon = load(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 }
 
 void CMainDlg::RegisterWithMessageLoop() {

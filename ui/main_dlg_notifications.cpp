@@ -5,6 +5,7 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/message_target.h"
 #include "ui/main_dlg.h"
+#include "ui/screen_text.h"
 #include "ui/skin_layout.h"
 #include "ui/speed_line.h"
 #include "ui/ui_texts.h"
@@ -73,18 +74,22 @@ LRESULT CMainDlg::OnDownloadError(UINT, WPARAM wParam, LPARAM, BOOL&) {
 void CMainDlg::ShowErrorBox(WORD kind, WORD code) {
   switch (kind) {
     case DOWNLOAD_ERROR_FILE_WRITE:
-      MessageBoxA(m_hWnd, kFileWriteErrorText, kErrorCaption, MB_OK);
+      ShowBox(kFileWriteErrorText);
       break;
     case DOWNLOAD_ERROR_PACKAGE_DATA:
-      MessageBoxA(m_hWnd, kPackageDataErrorText, kErrorCaption, MB_OK);
+      ShowBox(kPackageDataErrorText);
       break;
     case DOWNLOAD_ERROR_CONNECTION: {
       std::ostringstream text;
       text << kConnectionErrorPrefix << std::hex << code;
-      MessageBoxA(m_hWnd, text.str().c_str(), kErrorCaption, MB_OK);
+      ShowBox(text.str());
       break;
     }
     default:
       break;
   }
+}
+
+void CMainDlg::ShowBox(const std::string& text) {
+  MessageBoxW(m_hWnd, ScreenText(text).c_str(), ScreenText(kErrorCaption).c_str(), MB_OK);
 }

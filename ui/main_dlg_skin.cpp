@@ -1,6 +1,7 @@
 #include "platform/win32/gdi.h"
 #include "platform/win32/user_window.h"
 #include "ui/main_dlg.h"
+#include "ui/screen_text.h"
 #include "ui/skin_layout.h"
 
 namespace {
@@ -74,6 +75,7 @@ void CMainDlg::DrawStatusText(HDC hdc) {
   SetTextColor(hdc, kStatusTextColor);
   RECT area = g_rcStatus;
   boost::mutex::scoped_lock lock(m_mutex);
-  DrawTextA(hdc, m_strStatus.c_str(), static_cast<int>(m_strStatus.size()), &area,
+  const ScreenString status = ScreenText(m_strStatus);
+  DrawTextW(hdc, status.c_str(), static_cast<int>(status.size()), &area,
             DT_SINGLELINE | DT_VCENTER);
 }

@@ -117,7 +117,7 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine, SECURITY_ATTRIBUT
   std::vector<std::string> arguments{program};
   if (StartsWithWindowsHeader(file.Get())) {
     const std::string wine = FindWine();
-    if (wine.empty()) return Fail(ERROR_BAD_EXE_FORMAT);
+    if (wine.empty()) return Fail(ERROR_WINE_NEEDED);
     arguments = {wine, program};
   }
   if (!AddOwnerExecuteBit(file.Get())) return Fail(ERROR_ACCESS_DENIED);

@@ -6,10 +6,11 @@
 
 namespace {
 
+// The program's resource script, the same Windows compiles.
 std::optional<DialogTemplate> LoadDialogTemplate(int templateId) {
-  QFile file(QStringLiteral(":/dialog/%1").arg(templateId));
+  QFile file(QStringLiteral(":/script/veltra.rc"));
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  return ParseDialogTemplate(file.readAll().toStdString());
+  return ParseDialogTemplate(file.readAll().toStdString(), templateId);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include "dialog_widget.h"
 #include "hosted_control.h"
-#include "platform/kernel/ansi_text.h"
 #include "platform/win32/dialog_base.h"
 #include "progress_control.h"
 #include "user_objects.h"

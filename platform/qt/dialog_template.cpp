@@ -1,6 +1,7 @@
 #include "dialog_template.h"
 
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -11,66 +12,105 @@ LONG MulDiv(LONG value, LONG numerator, LONG denominator) {
                                         : (product - half) / denominator);
 }
 
-bool ReadHex(std::istream& in, DWORD& value) {
-  std::string text;
-  if (!(in >> text)) return false;
+// A line's tokens: numbers, names and quoted texts; commas separate.
+std::vector<std::string> Tokens(const std::string& line) {
+  std::vector<std::string> tokens;
+  std::string token;
+  bool quoted = false;
+  for (char c : line) {
+    if (quoted) {
+      if (c == '"') {
+        tokens.push_back(token);
+        token.clear();
+        quoted = false;
+      } else {
+        token += c;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',' || c == ' ' || c == '\t' || c == '\r') {
+      if (!token.empty()) tokens.push_back(token);
+      token.clear();
+    } else {
+      token += c;
+    }
+  }
+  if (!token.empty()) tokens.push_back(token);
+  return tokens;
+}
+
+template <typename Number>
+bool ReadNumber(const std::string& text, Number& value) {
   try {
-    size_t used = 0;
-    const unsigned long parsed = std::stoul(text, &used, 0);
-    value = static_cast<DWORD>(parsed);
+    std::size_t used = 0;
+    const long long parsed = std::stoll(text, &used, 0);
+    value = static_cast<Number>(parsed);
     return used == text.size();
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool ReadQuoted(std::istream& in, std::string& value) {
-  char quote = 0;
-  if (!(in >> quote) || quote != '"') return false;
-  return static_cast<bool>(std::getline(in, value, '"'));
-}
-
-bool ReadControl(std::istream& in, DialogControlTemplate& control) {
-  LONG x = 0, y = 0, cx = 0, cy = 0;
-  if (!(in >> control.id) || !ReadQuoted(in, control.className)) return false;
-  if (!ReadHex(in, control.style) || !ReadHex(in, control.exStyle)) return false;
-  if (!(in >> x >> y >> cx >> cy)) return false;
-  control.units = RECT{x, y, x + cx, y + cy};
+// CONTROL "TEXT", ID, "CLASS", STYLE, X, Y, CX, CY[, EXSTYLE]
+bool ReadControl(const std::vector<std::string>& tokens, DialogControlTemplate& control) {
+  if (tokens.size() != 9 && tokens.size() != 10) return false;
+  LONG place[4] = {};
+  if (!ReadNumber(tokens[2], control.id) || !ReadNumber(tokens[4], control.style)) return false;
+  for (int i = 0; i < 4; ++i) {
+    if (!ReadNumber(tokens[5 + i], place[i])) return false;
+  }
+  if (tokens.size() == 10 && !ReadNumber(tokens[9], control.exStyle)) return false;
+  control.className = tokens[3];
+  control.units = RECT{place[0], place[1], place[0] + place[2], place[1] + place[3]};
   return true;
 }
 
-bool ReadLine(const std::string& line, DialogTemplate& dialog, bool& sized) {
-  std::istringstream in(line);
-  std::string keyword;
-  if (!(in >> keyword) || keyword[0] == '#') return true;
-  if (keyword == "size") {
-    sized = static_cast<bool>(in >> dialog.units.cx >> dialog.units.cy);
-    return sized;
+// A line between the dialog's head and its END; false when it is none of
+// the forms.
+bool ReadDialogLine(const std::vector<std::string>& tokens, DialogTemplate& dialog) {
+  const std::string& keyword = tokens[0];
+  if (keyword == "STYLE") return tokens.size() == 2 && ReadNumber(tokens[1], dialog.style);
+  if (keyword == "EXSTYLE") return tokens.size() == 2 && ReadNumber(tokens[1], dialog.exStyle);
+  // The layer draws with the system's font.
+  if (keyword == "FONT" || keyword == "CAPTION" || keyword == "LANGUAGE" || keyword == "BEGIN") {
+    return true;
   }
-  if (keyword == "style") return ReadHex(in, dialog.style);
-  if (keyword == "exstyle") return ReadHex(in, dialog.exStyle);
-  if (keyword == "font") return true;  // the layer draws with the system font
-  if (keyword == "control") {
+  if (keyword == "CONTROL") {
     DialogControlTemplate control;
-    if (!ReadControl(in, control)) return false;
+    if (!ReadControl(tokens, control)) return false;
     dialog.controls.push_back(control);
     return true;
   }
   return false;
 }
 
+bool IsDialogHead(const std::vector<std::string>& tokens, int id) {
+  return tokens.size() == 6 && tokens[1] == "DIALOGEX" && tokens[0] == std::to_string(id);
+}
+
 }  // namespace
 
-std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text) {
+std::optional<DialogTemplate> ParseDialogTemplate(const std::string& script, int id) {
   DialogTemplate dialog;
-  bool sized = false;
-  std::istringstream lines(text);
+  bool inside = false;
+  std::istringstream lines(script);
   std::string line;
   while (std::getline(lines, line)) {
-    if (!ReadLine(line, dialog, sized)) return std::nullopt;
+    const std::vector<std::string> tokens = Tokens(line);
+    if (tokens.empty() || tokens[0].rfind("//", 0) == 0) continue;
+    if (!inside) {
+      if (!IsDialogHead(tokens, id)) continue;
+      if (!ReadNumber(tokens[4], dialog.units.cx) || !ReadNumber(tokens[5], dialog.units.cy)) {
+        return std::nullopt;
+      }
+      inside = true;
+    } else if (tokens[0] == "END") {
+      return dialog;
+    } else if (!ReadDialogLine(tokens, dialog)) {
+      return std::nullopt;
+    }
   }
-  if (!sized) return std::nullopt;
-  return dialog;
+  return std::nullopt;
 }
 
 LONG DialogUnitsToPixelsX(LONG units) { return MulDiv(units, 6, 4); }

@@ -1,10 +1,15 @@
 #pragma once
 #include "layer_private.h"
-// A dialog template held as text among the program's resources: the dialog's
-// size and styles and its controls, all in dialog units. One line per item:
-//   size CX CY | style HEX | exstyle HEX | font POINTS NAME
-//   control ID "CLASS" STYLE EXSTYLE X Y CX CY
-// Blank lines and lines starting with "#" are skipped.
+// A dialog template as the program's resource script (res/veltra.rc) gives
+// it, the one Windows compiles: the dialog's size and styles and its
+// controls, all in dialog units. The dialog's lines are
+//   ID DIALOGEX X, Y, CX, CY
+//   STYLE NUMBER | EXSTYLE NUMBER | FONT ... | CAPTION "..." | LANGUAGE ...
+//   BEGIN
+//   CONTROL "TEXT", ID, "CLASS", STYLE, X, Y, CX, CY[, EXSTYLE]
+//   END
+// with styles as numbers. Other resources, blank lines and "//" comments are
+// passed over.
 
 #include <optional>
 #include <string>
@@ -27,8 +32,9 @@ struct DialogTemplate {
   std::vector<DialogControlTemplate> controls;
 };
 
-// No value when a line is not one of the forms above or the size is missing.
-std::optional<DialogTemplate> ParseDialogTemplate(const std::string& text);
+// Dialog ID of the script; no value when it is missing or a line of it is not
+// one of the forms above.
+std::optional<DialogTemplate> ParseDialogTemplate(const std::string& script, int id);
 
 // Dialog units to pixels at base units of 6 x 13, rounded like MulDiv.
 LONG DialogUnitsToPixelsX(LONG units);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "gdi_objects.h"
-#include "platform/kernel/ansi_text.h"
 #include "window_object.h"
 
 namespace {
@@ -155,11 +154,10 @@ COLORREF SetTextColor(HDC hdc, COLORREF color) {
   return previous;
 }
 
-int DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rect, UINT format) {
+int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format) {
   if (hdc == nullptr || text == nullptr || rect == nullptr || hdc->painter == nullptr) return 0;
-  const size_t bytes = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
-  if (bytes == 0) return 0;
-  const QString shown = QString::fromStdString(AnsiToUtf8(text, bytes));
+  const QString shown = QString::fromUtf16(text, length);
+  if (shown.isEmpty()) return 0;
   const QRect area(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
   QPainter& painter = *hdc->painter;
   painter.save();

@@ -64,11 +64,12 @@ std::unique_ptr<CWindowObject> CreateHostedControl(const std::string& classId, Q
   return control;
 }
 
-HRESULT CAxWindow::QueryControl(IWebBrowser2** browser) const {
-  if (browser == nullptr) return E_FAIL;
-  *browser = nullptr;
+// A blank host offers no interface at all.
+HRESULT CAxWindow::QueryControl(REFIID iid, void** object) const {
+  if (object == nullptr) return E_FAIL;
+  *object = nullptr;
   auto* host = CWindowObject::FromHandle<CHostedControl>(m_hWnd);
   if (host == nullptr) return E_FAIL;
-  *browser = host->Browser();
-  return *browser != nullptr ? S_OK : E_NOINTERFACE;
+  IWebBrowser2* browser = host->Browser();
+  return browser != nullptr ? browser->QueryInterface(iid, object) : E_NOINTERFACE;
 }

@@ -2,25 +2,20 @@
 
 #include <QMessageBox>
 #include <QPointer>
-#include <cstring>
-
-#include "platform/kernel/ansi_text.h"
 #include "window_object.h"
 
 namespace {
 
-QString FromAnsi(LPCSTR text) {
-  return text ? QString::fromStdString(AnsiToUtf8(text, std::strlen(text))) : QString();
-}
+QString FromWide(LPCWSTR text) { return text ? QString::fromUtf16(text) : QString(); }
 
 }  // namespace
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT) {
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT) {
   CWindowObject* window = CWindowObject::FromHandle(owner);
   QPointer<QMessageBox> box = new QMessageBox(window ? window->Widget() : nullptr);
   box->setIcon(QMessageBox::NoIcon);
-  box->setWindowTitle(FromAnsi(caption));
-  box->setText(FromAnsi(text));
+  box->setWindowTitle(FromWide(caption));
+  box->setText(FromWide(text));
   box->setStandardButtons(QMessageBox::Ok);
   box->setWindowModality(Qt::ApplicationModal);
   box->exec();

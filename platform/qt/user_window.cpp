@@ -6,7 +6,6 @@
 
 #include "dialog_host.h"
 #include "gdi_objects.h"
-#include "platform/kernel/ansi_text.h"
 
 namespace {
 
@@ -88,11 +87,10 @@ LONG GetWindowLongA(HWND window, int index) {
   return 0;
 }
 
-BOOL SetWindowTextA(HWND window, LPCSTR text) {
+BOOL SetWindowTextW(HWND window, LPCWSTR text) {
   QWidget* widget = CWindowObject::WidgetFromHandle(window);
   if (widget == nullptr || text == nullptr) return FALSE;
-  widget->setWindowTitle(
-      QString::fromStdString(AnsiToUtf8(text, std::char_traits<char>::length(text))));
+  widget->setWindowTitle(QString::fromUtf16(text));
   return TRUE;
 }
 

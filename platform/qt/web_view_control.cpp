@@ -3,9 +3,6 @@
 #include <QEvent>
 #include <QPainter>
 #include <QTimer>
-#include <cstring>
-
-#include "platform/kernel/ansi_text.h"
 
 CWebViewHostWidget::CWebViewHostWidget(QWidget* parent, WebViewMaker maker)
     : QWidget(parent), m_maker(std::move(maker)) {
@@ -58,9 +55,16 @@ CWebViewHostWidget* CWebViewControl::HostWidget() const {
   return static_cast<CWebViewHostWidget*>(Widget());
 }
 
-HRESULT CWebViewControl::Navigate(LPCSTR url) {
+HRESULT CWebViewControl::QueryInterface(REFIID iid, void** object) {
+  if (object == nullptr) return E_FAIL;
+  *object =
+      iid == IID_IUnknown || iid == IID_IWebBrowser2 ? static_cast<IWebBrowser2*>(this) : nullptr;
+  return *object != nullptr ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT CWebViewControl::Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {
   CWebViewHostWidget* host = HostWidget();
   if (host == nullptr || url == nullptr) return E_FAIL;
-  host->Navigate(QString::fromStdString(AnsiToUtf8(url, std::strlen(url))));
+  host->Navigate(QString::fromUtf16(url));
   return S_OK;
 }

@@ -43,6 +43,8 @@ class CWebViewHostWidget final : public QWidget {
   QString m_strPendingUrl;
 };
 
+// Its browser interface belongs to the control, which the host window owns:
+// AddRef and Release count nothing.
 class CWebViewControl final : public CHostedControl, private IWebBrowser2 {
  public:
   CWebViewControl(QWidget* parent, int controlId, WebViewMaker maker);
@@ -50,5 +52,9 @@ class CWebViewControl final : public CHostedControl, private IWebBrowser2 {
   CWebViewHostWidget* HostWidget() const;
 
  private:
-  HRESULT Navigate(LPCSTR url) override;
+  HRESULT QueryInterface(REFIID iid, void** object) override;
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+  HRESULT Navigate(BSTR url, VARIANT* flags, VARIANT* targetFrameName, VARIANT* postData,
+                   VARIANT* headers) override;
 };

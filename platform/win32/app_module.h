@@ -1,7 +1,12 @@
 #pragma once
-// The application module: the Qt application object, the main thread, the
-// message loop of each thread and the icons the program loads. Init and Term
-// on the main thread; the loop map is locked.
+// The application module: the main thread, the message loop of each thread
+// and the module whose resources the program loads; on POSIX also the Qt
+// application object and the icons the program loads. Init and Term on the
+// main thread; the loop map is locked.
+
+#ifdef _WIN32
+#include "platform/wtl/app_module.h"
+#else
 
 #include <map>
 #include <memory>
@@ -39,9 +44,11 @@ class CAppModule {
  private:
   mutable std::mutex m_lock;
   std::map<std::thread::id, CMessageLoop*> m_loops;
-  std::vector<std::unique_ptr<IconObject>> m_icons;
+  std::vector<std::unique_ptr<IconObject> > m_icons;
   std::unique_ptr<QApplication> m_application;
   HINSTANCE m_hInstance = nullptr;
 };
 
 extern CAppModule g_Module;
+
+#endif  // _WIN32

@@ -1,5 +1,5 @@
 #pragma once
-// Starting a program, Windows-style, on POSIX. Any thread. The program is the
+// Starting a program. On POSIX, Windows-style; any thread. The program is the
 // first item of the command line (quoted or up to the first space); the rest
 // of the line is not passed on. Only a regular file reached without a link at
 // its last component is started. A downloaded file has no execute bit, so the
@@ -7,9 +7,19 @@
 // through `wine` on PATH. The new process gets no arguments, this process's
 // environment and current directory; nobody waits for it.
 
+#include "platform/win32/last_error.h"
+#include "platform/win32/windows_types.h"
+
+// A Windows program that this system cannot start: POSIX without wine. An
+// application's own code (bit 29 set), which Windows itself never reports.
+constexpr DWORD ERROR_WINE_NEEDED = 0x20000001;
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+
 #include <string>
 
-#include "platform/win32/last_error.h"
 #include "platform/win32/ui_types.h"
 
 struct SECURITY_ATTRIBUTES;
@@ -29,7 +39,7 @@ struct PROCESS_INFORMATION {
 };
 
 // FALSE when nothing was started, with the reason in GetLastError():
-// ERROR_BAD_EXE_FORMAT for a Windows program and no `wine` on PATH,
+// ERROR_WINE_NEEDED for a Windows program and no `wine` on PATH,
 // ERROR_FILE_NOT_FOUND for an empty or missing path, ERROR_ACCESS_DENIED
 // otherwise.
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
@@ -41,3 +51,5 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
 // The program named by a command line: the text between the leading quotes,
 // or up to the first space.
 std::string ProgramOfCommandLine(const std::string& commandLine);
+
+#endif  // _WIN32

@@ -1,8 +1,10 @@
 #pragma once
 // The non-template half of a modeless dialog: creates the window from a
-// dialog template among the program's resources and feeds every message of
-// the window into ProcessWindowMessage. User-interface thread only. Owns the
-// Qt side of its window until it is destroyed.
+// dialog template among the program's resources, with the template's hosted
+// components made before WM_INITDIALOG, and feeds every message of the window
+// into ProcessWindowMessage. User-interface thread only. Owns what the system
+// side of its window needs (on POSIX the Qt side; on Windows the template it
+// was made from) until it is destroyed.
 
 #include <memory>
 

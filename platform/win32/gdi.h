@@ -4,6 +4,10 @@
 // BeginPaint and EndPaint inside a repaint of the window; outside one,
 // BeginPaint hands out a context that can only make compatible ones.
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+
 #include "platform/win32/ui_types.h"
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
@@ -27,8 +31,10 @@ int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode);
 
 int SetBkMode(HDC hdc, int mode);
 COLORREF SetTextColor(HDC hdc, COLORREF color);
-// The text is Windows-1254; a length of -1 means up to the terminating zero.
-int DrawTextA(HDC hdc, LPCSTR text, int length, RECT* rect, UINT format);
+// A length of -1 means up to the terminating zero.
+int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format);
 
 // Bitmaps are the program's embedded resources ":/bitmap/ID".
 HBITMAP LoadBitmapA(HINSTANCE instance, LPCSTR name);
+
+#endif  // _WIN32

@@ -1,8 +1,9 @@
 #pragma once
-// The message loop of the user-interface thread, on Qt's event loop. Every
-// posted message and every key press for a dialog is offered to the message
-// filters, the one added last first; idle handlers run once the queue has run
-// dry after a message that calls for it. User-interface thread only.
+// The message loop of the user-interface thread: Windows' own loop, or on
+// POSIX Qt's event loop. Every posted message and every key press for a
+// dialog is offered to the message filters, the one added last first; idle
+// handlers run once the queue has run dry after a message that calls for it.
+// User-interface thread only.
 
 #include <vector>
 
@@ -44,6 +45,8 @@ class CMessageLoop {
   std::vector<CIdleHandler*> m_idleHandlers;
 };
 
+#ifndef _WIN32
 // Ends the innermost running message loop of this thread with the code, or
 // the next one to run.
 void PostQuitMessage(int exitCode);
+#endif

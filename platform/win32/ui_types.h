@@ -3,13 +3,18 @@
 // against. GDI and window handles are opaque pointers; only the platform layer
 // knows what stands behind them.
 
+#ifdef _WIN32
+#include <windows.h>
+// The progress bar control, and the pointer position's signed halves.
+#include <commctrl.h>
+#include <windowsx.h>
+#else
+
 #include <cstdint>
 
 #include "platform/win32/windows_types.h"
 
 using HRESULT = std::int32_t;
-using LPCSTR = const char*;
-using LPSTR = char*;
 
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_NOINTERFACE = static_cast<HRESULT>(0x80004002);
@@ -116,6 +121,7 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
 
 // Message boxes.
 constexpr UINT MB_OK = 0x00000000;
@@ -179,3 +185,5 @@ inline BOOL PtInRect(const RECT* rect, POINT point) {
   return point.x >= rect->left && point.x < rect->right && point.y >= rect->top &&
          point.y < rect->bottom;
 }
+
+#endif  // _WIN32

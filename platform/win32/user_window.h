@@ -4,6 +4,8 @@
 
 #include "platform/win32/ui_types.h"
 
+#ifndef _WIN32
+
 // Returns whether the window was visible before.
 BOOL ShowWindow(HWND window, int command);
 BOOL DestroyWindow(HWND window);
@@ -13,12 +15,14 @@ BOOL GetWindowRect(HWND window, RECT* rect);
 // GWL_STYLE and GWL_EXSTYLE; returns the previous value.
 LONG SetWindowLongA(HWND window, int index, LONG value);
 LONG GetWindowLongA(HWND window, int index);
-// The text is Windows-1254.
-BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 HWND GetDlgItem(HWND dialog, int id);
 // The window takes the region over: the caller must not use or delete it.
 int SetWindowRgn(HWND window, HRGN region, BOOL redraw);
-// Centres a top-level window on the work area of the screen nearest to it and
-// keeps it inside that area; size and stacking stay.
+
+#endif  // _WIN32
+
+// The framework's, on Windows too: centres a top-level window on the work area of the screen
+// nearest to it and keeps it inside that area; size and stacking stay.
 BOOL CenterWindow(HWND window);

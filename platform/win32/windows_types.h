@@ -19,6 +19,12 @@ using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using COLORREF = DWORD;
+using LPCSTR = const char*;
+using LPSTR = char*;
+// Text for the screen is UTF-16, as on Windows.
+using WCHAR = char16_t;
+using LPCWSTR = const WCHAR*;
+using LPWSTR = WCHAR*;
 
 #ifndef TRUE
 #define TRUE 1

@@ -1,4 +1,5 @@
-// Dialog template 129 as shipped, and what the parser refuses.
+// Dialog template 129 as the resource script ships it (the one Windows
+// compiles), and what the parser refuses.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,8 @@
 
 namespace {
 
-std::string ShippedTemplate() {
-  QFile file(":/dialog/129");
+std::string ShippedScript() {
+  QFile file(":/script/veltra.rc");
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
   return file.readAll().toStdString();
 }
@@ -20,7 +21,7 @@ bool SameRect(const RECT& one, const RECT& two) {
 }
 
 TEST(DialogTemplateTest, ShippedTemplateMapsToTheSkinsPixels) {
-  const std::optional<DialogTemplate> dialog = ParseDialogTemplate(ShippedTemplate());
+  const std::optional<DialogTemplate> dialog = ParseDialogTemplate(ShippedScript(), 129);
   ASSERT_TRUE(dialog);
   EXPECT_EQ(dialog->units.cx, 429);
   EXPECT_EQ(dialog->units.cy, 388);
@@ -50,17 +51,26 @@ TEST(DialogTemplateTest, ShippedTemplateMapsToTheSkinsPixels) {
   EXPECT_FALSE(IsClassIdentifier(dialog->controls[1].className));
 }
 
-TEST(DialogTemplateTest, MalformedTemplatesAreRefused) {
+TEST(DialogTemplateTest, MalformedOrMissingTemplatesAreRefused) {
+  const std::string head = "7 DIALOGEX 0, 0, 10, 10\nBEGIN\n";
   const char* broken[] = {
-      "",                                             // no size
-      "size 10\n",                                    // half a size
-      "size 10 10\nstyle zz\n",                       // not a number
-      "size 10 10\ncontrol 5 \"x\" 0x0 0x0 1 2 3\n",  // short control
-      "size 10 10\ncontrol 5 x 0x0 0x0 1 2 3 4\n",    // unquoted class
-      "size 10 10\nbutton 1\n",                       // unknown item
+      "STYLE zz\n",                                       // not a number
+      "CONTROL \"\", 5, \"x\", 0x0, 1, 2, 3\n",           // short control
+      "CONTROL \"\", 5, \"x\", 0x0, 1, 2, 3, 4, 5, 6\n",  // long control
+      "PUSHBUTTON \"x\", 1, 1, 1, 1, 1\n",                // unknown item
   };
-  for (const char* text : broken) EXPECT_FALSE(ParseDialogTemplate(text)) << text;
-  EXPECT_TRUE(ParseDialogTemplate("# comment\n\nsize 10 10\n"));
+  for (const char* line : broken) {
+    EXPECT_FALSE(ParseDialogTemplate(head + line + "END\n", 7)) << line;
+  }
+  EXPECT_FALSE(ParseDialogTemplate(head, 7)) << "no END";
+  EXPECT_FALSE(ParseDialogTemplate(head + "END\n", 8)) << "another dialog";
+  EXPECT_FALSE(ParseDialogTemplate("7 DIALOGEX 0, 0, 10\nBEGIN\nEND\n", 7)) << "half a size";
+  const std::string ok =
+      "// comment\n5 BITMAP \"x.bmp\"\n" + head + "CONTROL \"\", 5, \"x, y\", 1, 1, 2, 3, 4\nEND\n";
+  const std::optional<DialogTemplate> dialog = ParseDialogTemplate(ok, 7);
+  ASSERT_TRUE(dialog);
+  ASSERT_EQ(dialog->controls.size(), 1u);
+  EXPECT_EQ(dialog->controls[0].className, "x, y");
 }
 
 }  // namespace

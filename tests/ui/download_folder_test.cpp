@@ -11,12 +11,12 @@
 #include <functional>
 
 #include "engine/download_globals.h"
-#include "platform/kernel/ansi_text.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/test_http_server.h"
 #include "tests/ui/box_dismisser.h"
 #include "tests/ui/dialog_fixture.h"
 #include "ui/download_folder.h"
+#include "ui/screen_text.h"
 #include "ui/ui_texts.h"
 
 namespace {
@@ -142,7 +142,7 @@ TEST_F(DownloadFolderTest, NoPrivateFolderShowsTheFileWriteBoxAndEndsWithMinusOn
   ASSERT_EQ(dismisser.Seen().size(), 1u);
   EXPECT_EQ(dismisser.Seen()[0].caption, "Hata");
   EXPECT_EQ(dismisser.Seen()[0].text,
-            AnsiToUtf8(kFileWriteErrorText, std::char_traits<char>::length(kFileWriteErrorText)));
+            QString::fromStdU16String(ScreenText(kFileWriteErrorText)).toStdString());
   EXPECT_EQ(server.RequestCount("/vltsetup_palamut/vlt_package.txt"), 0);
   EXPECT_EQ(m_temp.Read("Kelpa/VeltraSetup.exe"), "planted");
   EXPECT_EQ(ModeOf(m_temp.PathOf("Kelpa")), 0777u);

@@ -128,7 +128,7 @@ TEST_F(InstallerLaunchTest, WindowsProgramWithoutWineDoesNotStart) {
   m_folder.Write("VeltraSetup.exe", std::string("MZ\x90\0\x03", 5));
   setenv("PATH", m_folder.PathOf("nowhere").c_str(), 1);
   EXPECT_FALSE(Launch(m_folder.PathOf("VeltraSetup.exe")));
-  EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
+  EXPECT_EQ(GetLastError(), ERROR_WINE_NEEDED);
 }
 
 // The Turkish texts, checked against their decoded form through iconv.

@@ -5,16 +5,19 @@
 #include <cstring>
 
 #include "engine/download_messages.h"
-#include "platform/kernel/ansi_text.h"
 #include "tests/ui/box_dismisser.h"
 #include "tests/ui/dialog_fixture.h"
+#include "ui/screen_text.h"
 #include "ui/speed_line.h"
 #include "ui/ui_texts.h"
 
 namespace ui_test {
 namespace {
 
-std::string AnsiToUtf8Text(const char* text) { return AnsiToUtf8(text, std::strlen(text)); }
+// As the screen shows it, in UTF-8.
+std::string ShownText(const std::string& text) {
+  return QString::fromStdU16String(ScreenText(text)).toStdString();
+}
 
 std::string SpeedLine(const std::string& speedField, const std::string& minutesField) {
   return std::string(kSpeedPrefix) + speedField + kSpeedMiddle + minutesField + kSpeedSuffix;
@@ -144,9 +147,8 @@ TEST_F(NotificationsTest, RateLineShowsSpeedAndKeepsTheLastEstimate) {
 }
 
 TEST_F(NotificationsTest, PlaceholderAndSpeedTextsAreTheTurkishOnes) {
-  EXPECT_EQ(AnsiToUtf8Text(kSpeedPlaceholder), "İndirme hızı: ? kb/s Kalan süre: ? dk");
-  EXPECT_EQ(AnsiToUtf8Text(SpeedLine("   85", " 12").c_str()),
-            "İndirme hızı:    85kb/s Kalan süre:  12dk");
+  EXPECT_EQ(ShownText(kSpeedPlaceholder), "İndirme hızı: ? kb/s Kalan süre: ? dk");
+  EXPECT_EQ(ShownText(SpeedLine("   85", " 12")), "İndirme hızı:    85kb/s Kalan süre:  12dk");
 }
 
 TEST_F(NotificationsTest, FinishedHidesTheBarsClearsTheStatusAndOnlyOnce) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/code_page.h"
 #include "platform/win32/web_browser.h"
 #include "web_view_control.h"
 
@@ -39,8 +40,24 @@ class WebViewDeferralTest : public testing::TestWithParam<Case> {};
 
 IWebBrowser2* BrowserOf(const CWebViewControl& control) {
   IWebBrowser2* browser = nullptr;
-  EXPECT_EQ(CAxWindow(control.Handle()).QueryControl(&browser), S_OK);
+  EXPECT_EQ(CAxWindow(control.Handle())
+                .QueryControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)),
+            S_OK);
   return browser;
+}
+
+// As the dialog does it: the address from the ANSI code page into a BSTR,
+// the other arguments empty.
+HRESULT Navigate(IWebBrowser2* browser, const std::string& url) {
+  const int length = static_cast<int>(url.size());
+  BSTR address = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+  const int converted = MultiByteToWideChar(CP_ACP, 0, url.c_str(), length, address, length);
+  address[converted] = 0;
+  VARIANT empty;
+  VariantInit(&empty);
+  const HRESULT result = browser->Navigate(address, &empty, &empty, &empty, &empty);
+  SysFreeString(address);
+  return result;
 }
 
 TEST_P(WebViewDeferralTest, ViewComesAfterThePaintAndLoadsWhatWasAsked) {
@@ -53,7 +70,7 @@ TEST_P(WebViewDeferralTest, ViewComesAfterThePaintAndLoadsWhatWasAsked) {
   IWebBrowser2* browser = BrowserOf(control);
   ASSERT_NE(browser, nullptr);
 
-  for (const std::string& url : c.beforeShown) EXPECT_EQ(browser->Navigate(url.c_str()), S_OK);
+  for (const std::string& url : c.beforeShown) EXPECT_EQ(Navigate(browser, url), S_OK);
   QCoreApplication::processEvents();
   EXPECT_TRUE(engine.made.empty()) << "the view was made before the window was shown";
   EXPECT_TRUE(engine.loads.empty());
@@ -67,7 +84,7 @@ TEST_P(WebViewDeferralTest, ViewComesAfterThePaintAndLoadsWhatWasAsked) {
   EXPECT_EQ(view->geometry(), QRect(0, 0, 120, 80));
   EXPECT_TRUE(view->isVisible());
 
-  for (const std::string& url : c.afterMade) EXPECT_EQ(browser->Navigate(url.c_str()), S_OK);
+  for (const std::string& url : c.afterMade) EXPECT_EQ(Navigate(browser, url), S_OK);
   control.Widget()->resize(200, 100);
   window.update();
   QTest::qWait(20);

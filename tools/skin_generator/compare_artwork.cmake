@@ -6,7 +6,7 @@ if(NOT drawn EQUAL 0)
   message(FATAL_ERROR "skin_generator failed: ${drawn}")
 endif()
 set(files bitmaps/203.bmp bitmaps/206.bmp bitmaps/207.bmp bitmaps/208.bmp bitmaps/210.bmp
-          icon_128.png)
+          icon_128.png icon_128.ico)
 set(differing "")
 foreach(file IN LISTS files)
   execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${SCRATCH}/${file}"

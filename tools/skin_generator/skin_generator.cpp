@@ -6,6 +6,7 @@
 #include "bmp_file.h"
 #include "emblem_artwork.h"
 #include "face_artwork.h"
+#include "ico_file.h"
 #include "skin_invariants.h"
 #include "skin_layout.h"
 #include "start_strip_artwork.h"
@@ -46,7 +47,7 @@ std::optional<QString> checkAll(const FaceImages& face, const QImage& idle, cons
   return checkStartStrips(idle, hover);
 }
 
-// Bitmaps go to OUT/bitmaps, the icon to OUT itself.
+// Bitmaps go to OUT/bitmaps, the icon (PNG, and ICO for Windows) to OUT itself.
 std::optional<QString> writeAll(const QDir& out, const std::vector<Bitmap>& bitmaps,
                                 const QImage& icon) {
   if (!out.mkpath(QStringLiteral("bitmaps")))
@@ -59,7 +60,8 @@ std::optional<QString> writeAll(const QDir& out, const std::vector<Bitmap>& bitm
   }
   if (!icon.save(out.filePath(QStringLiteral("icon_128.png")), "PNG"))
     return QStringLiteral("cannot write the icon");
-  return std::nullopt;
+  // The same icon for Windows, at its small, large and larger sizes.
+  return writeIco(icon, {16, 24, 32, 48, 128}, out.filePath(QStringLiteral("icon_128.ico")));
 }
 
 int fail(const QString& message) {

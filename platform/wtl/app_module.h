@@ -1,0 +1,35 @@
+#pragma once
+// The application module on Windows: the main thread, the message loop of
+// each thread (a map under a critical section) and the module whose resources
+// the program loads. Init and Term on the main thread.
+
+#include <windows.h>
+
+#include <map>
+
+class CMessageLoop;
+
+class CAppModule {
+ public:
+  CAppModule() = default;
+  CAppModule(const CAppModule&) = delete;
+  CAppModule& operator=(const CAppModule&) = delete;
+
+  // E_OUTOFMEMORY when the loop map cannot be made.
+  HRESULT Init(void* objectMap, HINSTANCE instance);
+  void Term();
+
+  BOOL AddMessageLoop(CMessageLoop* loop);
+  BOOL RemoveMessageLoop();
+  CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
+
+  HINSTANCE GetResourceInstance() const { return m_hInstance; }
+  DWORD m_dwMainThreadID = 0;
+
+ private:
+  mutable CRITICAL_SECTION m_csMessageLoops{};
+  std::map<DWORD, CMessageLoop*>* m_pMessageLoops = nullptr;
+  HINSTANCE m_hInstance = nullptr;
+};
+
+extern CAppModule g_Module;
