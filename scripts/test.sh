@@ -43,7 +43,8 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRA_WERROR=O
 cmake --build "$build" -j"$(nproc)"
 stage_done "the Linux build"
 # Window tests draw with Qt's offscreen platform; nothing needs a display.
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2
+# The Windows program's end-to-end tests wait for the Windows build.
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j2 -LE e2e-windows
 stage_done "the Linux tests"
 
 if [ "$quick" = 0 ]; then
@@ -60,4 +61,7 @@ if [ "$windows" = 1 ]; then
   WINEPREFIX="$wine_prefix" wineserver -p
   ctest --test-dir "$root/build-windows" --output-on-failure -j2
   stage_done "the Windows tests"
+  # The Windows program under wine on Xvfb, driven from the Linux build.
+  ctest --test-dir "$build" --output-on-failure -L e2e-windows
+  stage_done "the Windows end-to-end tests"
 fi

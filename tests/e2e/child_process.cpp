@@ -160,4 +160,8 @@ ToolResult RunTool(const std::vector<std::string>& arguments,
   return result;
 }
 
+bool OnPath(const std::string& program) {
+  return RunTool({"sh", "-c", "command -v " + program}, EnvironmentWith({}), 10).status == 0;
+}
+
 }  // namespace e2e

@@ -60,6 +60,9 @@ struct ToolResult {
 ToolResult RunTool(const std::vector<std::string>& arguments,
                    const std::vector<std::string>& environment, double seconds = 20.0);
 
+// Whether a program of that name is on PATH.
+bool OnPath(const std::string& program);
+
 // Sleeps in steps until `condition` holds; false after `seconds`.
 template <typename Condition>
 bool PollUntil(double seconds, Condition condition, int stepMs = 100);

@@ -42,7 +42,6 @@ constexpr int kStartX = 315, kStartY = 533;
 
 const char kWindowTitle[] = "^Veltra Kurulum$";
 const char kBoxTitle[] = "^Hata$";
-const char kReferenceTitle[] = "^e2e-reference-box$";
 
 const char kPromoPage[] =
     "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>promo</title></head>"
@@ -109,22 +108,29 @@ std::vector<std::string> FolderNames(const std::string& folder) {
 
 void E2eTest::SetUpTestSuite() {
   s_display = std::make_unique<VirtualDisplay>();
+  if (s_display->Ready() && ProgramUnavailable().empty()) PrepareProgramSuite(*s_display);
   s_startStrip = ReadBmp(std::string(VELTRA_SKIN_DIR) + "/208.bmp");
   s_startStripHover = ReadBmp(std::string(VELTRA_SKIN_DIR) + "/210.bmp");
 }
 
-void E2eTest::TearDownTestSuite() { s_display.reset(); }
+void E2eTest::TearDownTestSuite() {
+  if (s_display && s_display->Ready() && ProgramUnavailable().empty()) EndProgramSuite();
+  s_display.reset();
+}
 
 void E2eTest::SetUp() {
   if (kPackagePort == 0 || kPromoPort == 0) {
     GTEST_SKIP() << "veltra-setup is not built for 127.0.0.1 (MANIFEST_URL, PROMO_URL)";
   }
   if (!s_display || !s_display->Ready()) GTEST_SKIP() << "Xvfb did not start";
+  const std::string unavailable = ProgramUnavailable();
+  if (!unavailable.empty()) GTEST_SKIP() << unavailable;
   ASSERT_TRUE(s_startStrip && s_startStripHover) << "the skin's start strips cannot be read";
   for (const char* folder : {"tmp", "home", "work", "runtime"}) {
     boost::filesystem::create_directories(m_root.PathOf(folder));
   }
   chmod(m_root.PathOf("runtime").c_str(), 0700);
+  PrepareProgramTest(Folders());
   // Another test on these ports may be just closing them.
   PollUntil(
       10,
@@ -151,13 +157,17 @@ void E2eTest::TearDown() {
   m_promo.reset();
 }
 
-void E2eTest::KeepScreenshot(const std::string& label) {
+std::string E2eTest::PicturePath(const std::string& label, const std::string& extension) {
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string(test->test_suite_name()) + "." + test->name() + "-" + label;
   std::replace(name.begin(), name.end(), '/', '_');
   boost::system::error_code ignored;
   boost::filesystem::create_directories(VELTRA_E2E_PICTURES, ignored);
-  const std::string file = std::string(VELTRA_E2E_PICTURES) + "/" + name + ".png";
+  return std::string(VELTRA_E2E_PICTURES) + "/" + name + extension;
+}
+
+void E2eTest::KeepScreenshot(const std::string& label) {
+  const std::string file = PicturePath(label, ".png");
   RunTool({"import", "-window", "root", file}, Display().Environment(), 20);
   std::cerr << "screenshot: " << file << "\n";
 }
@@ -208,39 +218,17 @@ int E2eTest::ManifestRequests() const { return m_package->RequestCount(kManifest
 // --- the program --------------------------------------------------------------
 
 void E2eTest::StartProgram(const std::map<std::string, std::string>& environment) {
-  std::string tmp = Tmp();
-  tmp.pop_back();
-  std::map<std::string, std::string> changes = {
-      {"DISPLAY", Display().Name()},
-      {"TMPDIR", tmp},
-      {"HOME", Home()},
-      {"XDG_RUNTIME_DIR", m_root.PathOf("runtime")},
-      {"XDG_CACHE_HOME", ""},
-      {"XDG_CONFIG_HOME", ""},
-      {"XDG_DATA_HOME", ""},
-      {"WINEPREFIX", ""},
-      {"WINEDEBUG", "-all"},
-      // The test command runs the unit tests offscreen; this one needs X.
-      {"QT_QPA_PLATFORM", ""},
-      {"QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu"},
-      {"http_proxy", ""},
-      {"HTTP_PROXY", ""},
-      {"https_proxy", ""},
-      {"HTTPS_PROXY", ""},
-      {"all_proxy", ""},
-      {"ALL_PROXY", ""},
-      {"no_proxy", ""},
-      {"NO_PROXY", ""},
-  };
-  for (const auto& [name, value] : environment) changes[name] = value;
-  ChildProcess::Options options;
-  options.arguments = {VELTRA_PROGRAM};
-  options.environment = EnvironmentWith(changes);
-  options.folder = Work();
+  ChildProcess::Options options = ProgramStart(Folders(), Display(), environment);
   options.output = m_root.PathOf("program.log");
   m_program = ChildProcess(options);
   m_window.clear();
 }
+
+PlayerFolders E2eTest::Folders() const {
+  return PlayerFolders{Tmp(), Home(), Work(), m_root.PathOf("runtime/")};
+}
+
+std::string E2eTest::DownloadFolder() const { return ProgramDownloadFolder(Folders()); }
 
 ::testing::AssertionResult E2eTest::Launch(const std::map<std::string, std::string>& environment) {
   StartProgram(environment);
@@ -316,15 +304,12 @@ bool E2eTest::WaitForBox(double seconds) {
 }
 
 std::optional<Image> E2eTest::ReferenceBox(const std::string& text) {
-  ChildProcess::Options options;
-  options.arguments = {VELTRA_REFERENCE_BOX, text};
-  options.environment = EnvironmentWith({{"DISPLAY", Display().Name()}, {"QT_QPA_PLATFORM", ""}});
-  ChildProcess reference(options);
+  ChildProcess reference = StartReferenceBox(text, Display());
   std::string window;
   PollUntil(
       20,
       [&] {
-        const std::vector<std::string> found = Display().FindWindows(kReferenceTitle);
+        const std::vector<std::string> found = Display().FindWindows(kReferenceBoxTitle);
         if (!found.empty()) window = found.front();
         return !window.empty() || !reference.Running();
       },
@@ -335,7 +320,7 @@ std::optional<Image> E2eTest::ReferenceBox(const std::string& text) {
   std::optional<Image> picture = Display().WindowPicture(window);
   reference.Kill();
   PollUntil(
-      5, [&] { return Display().FindWindows(kReferenceTitle).empty(); }, 50);
+      5, [&] { return Display().FindWindows(kReferenceBoxTitle).empty(); }, 50);
   return picture;
 }
 
@@ -347,7 +332,13 @@ bool E2eTest::BoxSays(const std::string& box, const std::string& text) {
   const std::optional<Image> expected = ReferenceBox(text);
   // The program's box gets its focus back for whatever the test does next.
   Display().Focus(box);
-  return expected && *expected == *shown;
+  if (expected && *expected == *shown) return true;
+  // Both pictures are kept, to be looked at.
+  for (const auto& [label, picture] :
+       {std::make_pair("shown", shown), std::make_pair("expected", expected)}) {
+    if (picture) picture->WritePpm(PicturePath("box-" + std::string(label), ".ppm"));
+  }
+  return false;
 }
 
 void E2eTest::PressEnterOn(const std::string& window) {

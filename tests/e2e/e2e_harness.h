@@ -1,6 +1,7 @@
 #pragma once
-// The harness of the end-to-end tests: the real veltra-setup binary, built
-// with its manifest address on 127.0.0.1:18480 and its promo page on
+// The harness of the end-to-end tests: the real veltra-setup program (the
+// Linux binary, or the Windows one under wine: see program_under_test.h),
+// built with its manifest address on 127.0.0.1:18480 and its promo page on
 // 127.0.0.1:18481, run under Xvfb with a scratch TMPDIR, HOME and current
 // folder of its own, against the test HTTP server on both ports, and driven
 // with xdotool at the skin's coordinates.
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/program_under_test.h"
 #include "tests/e2e/screen_image.h"
 #include "tests/e2e/virtual_display.h"
 #include "tests/support/scratch_folder.h"
@@ -117,13 +119,16 @@ class E2eTest : public ::testing::Test {
   std::string Tmp() const { return m_root.PathOf("tmp/"); }
   std::string Home() const { return m_root.PathOf("home/"); }
   std::string Work() const { return m_root.PathOf("work/"); }
-  std::string DownloadFolder() const { return Tmp() + "Kelpa/"; }
+  std::string DownloadFolder() const;
+  PlayerFolders Folders() const;
   // Every piece lies in the download folder with its own bytes.
   ::testing::AssertionResult AllPiecesIntact(const std::vector<Piece>& pieces) const;
   std::string InstallerRecordText() const { return ReadFile(Work() + kInstallerRecord); }
   bool WaitForInstallerRecord(double seconds);
   // A picture kept for a failing test, in the build's e2e-pictures folder.
   void KeepScreenshot(const std::string& label);
+  // Where a picture of the current test with this label goes.
+  static std::string PicturePath(const std::string& label, const std::string& extension);
   // Piece files' sizes, "name=size" each, sorted (links and FIFOs not followed).
   std::vector<std::string> DownloadFolderListing() const;
 

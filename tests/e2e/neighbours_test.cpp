@@ -15,10 +15,6 @@ namespace {
 
 using Neighbours = E2eTest;
 
-bool OnPath(const std::string& program) {
-  return RunTool({"sh", "-c", "command -v " + program}, EnvironmentWith({}), 10).status == 0;
-}
-
 TEST_F(Neighbours, UnderARealWindowManagerTheSkinMovesMinimisesAndIgnoresCloseRequests) {
   if (!OnPath("openbox") || !OnPath("xprop") || !OnPath("wmctrl")) {
     GTEST_SKIP() << "needs openbox, xprop (x11-utils) and wmctrl";

@@ -1,0 +1,105 @@
+// The Windows program under wine: one prefix for every run (made once, kept
+// in the build folder) whose server stays up while a suite runs. The program
+// keeps its pieces in the prefix's temporary folder, which each test empties
+// first. A window manager runs meanwhile, as on a player's desktop: without
+// one wine waits two seconds for each window it hides or destroys to be
+// withdrawn, and keyboard focus does not reach its windows.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <boost/filesystem.hpp>
+
+#include "tests/e2e/program_under_test.h"
+
+namespace e2e {
+
+const char kReferenceBoxTitle[] = "^e2e-reference-box$";
+
+namespace {
+
+const char kPrefix[] = VELTRA_E2E_WINE_PREFIX;
+
+ChildProcess& WindowManager() {
+  static ChildProcess manager;
+  return manager;
+}
+
+// Quiet, no installer dialog for Mono or the HTML engine, no debugger left
+// waiting after a crash, none of the caller's proxies.
+std::map<std::string, std::string> WineEnvironment(const VirtualDisplay& display) {
+  return {{"DISPLAY", display.Name()}, {"WINEPREFIX", kPrefix},
+          {"WINEDEBUG", "-all"},       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d"},
+          {"http_proxy", ""},          {"HTTP_PROXY", ""},
+          {"https_proxy", ""},         {"HTTPS_PROXY", ""},
+          {"all_proxy", ""},           {"ALL_PROXY", ""}};
+}
+
+// Wine names the Windows user after the Unix one.
+std::string PrefixTemporaryFolder() {
+  const passwd* user = getpwuid(geteuid());
+  return std::string(kPrefix) + "/drive_c/users/" + (user ? user->pw_name : "root") + "/Temp/";
+}
+
+}  // namespace
+
+std::string ProgramUnavailable() {
+  if (!boost::filesystem::exists(VELTRA_WINDOWS_PROGRAM)) {
+    return "the Windows program is not built: scripts/build_windows.sh";
+  }
+  if (!OnPath("wine") || !OnPath("openbox")) return "needs wine and openbox";
+  return std::string();
+}
+
+void PrepareProgramSuite(const VirtualDisplay& display) {
+  const std::vector<std::string> environment = EnvironmentWith(WineEnvironment(display));
+  if (!boost::filesystem::exists(std::string(kPrefix) + "/system.reg")) {
+    RunTool({"wineboot", "-i"}, environment, 300);
+  }
+  RunTool({"wineserver", "-p"}, environment, 30);
+  ChildProcess::Options options;
+  options.arguments = {"openbox"};
+  options.environment = EnvironmentWith({{"DISPLAY", display.Name()}});
+  WindowManager() = ChildProcess(options);
+  // A loaded machine has been seen to take over 15 s to bring openbox up.
+  PollUntil(45, [&] {
+    return !WindowManager().Running() ||
+           display.Property("root", "_NET_SUPPORTING_WM_CHECK").find("window id") !=
+               std::string::npos;
+  });
+}
+
+void EndProgramSuite() {
+  RunTool({"wineserver", "-k"}, EnvironmentWith({{"WINEPREFIX", kPrefix}}), 30);
+  WindowManager().Kill();
+}
+
+void PrepareProgramTest(const PlayerFolders&) {
+  boost::system::error_code ignored;
+  boost::filesystem::remove_all(PrefixTemporaryFolder() + "Kelpa", ignored);
+}
+
+ChildProcess::Options ProgramStart(const PlayerFolders& folders, const VirtualDisplay& display,
+                                   const std::map<std::string, std::string>& environment) {
+  std::map<std::string, std::string> changes = WineEnvironment(display);
+  changes["HOME"] = folders.home;
+  for (const auto& [name, value] : environment) changes[name] = value;
+  ChildProcess::Options options;
+  options.arguments = {"wine", VELTRA_WINDOWS_PROGRAM};
+  options.environment = EnvironmentWith(changes);
+  options.folder = folders.work;
+  return options;
+}
+
+std::string ProgramDownloadFolder(const PlayerFolders&) {
+  return PrefixTemporaryFolder() + "Kelpa/";
+}
+
+ChildProcess StartReferenceBox(const std::string& text, const VirtualDisplay& display) {
+  ChildProcess::Options options;
+  options.arguments = {"wine", VELTRA_WINDOWS_REFERENCE_BOX, text};
+  options.environment = EnvironmentWith(WineEnvironment(display));
+  return ChildProcess(options);
+}
+
+}  // namespace e2e
