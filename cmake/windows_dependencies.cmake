@@ -45,7 +45,7 @@ set_target_properties(Boost::filesystem PROPERTIES
 # own, quietly, with no installer dialog for Mono or the HTML engine, and no
 # debugger left waiting after a crash.
 find_program(VELTRA_WINE wine REQUIRED)
+find_program(VELTRA_WINESERVER wineserver REQUIRED)
 set(VELTRA_WINE_PREFIX "${PROJECT_BINARY_DIR}/wine" CACHE PATH "The build's wine prefix")
-set(CMAKE_CROSSCOMPILING_EMULATOR
-  env "WINEPREFIX=${VELTRA_WINE_PREFIX}" WINEDEBUG=-all
-  "WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d" "${VELTRA_WINE}")
+set(VELTRA_WINE_ENVIRONMENT "${PROJECT_SOURCE_DIR}/scripts/wine_env.sh" "${VELTRA_WINE_PREFIX}")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VELTRA_WINE_ENVIRONMENT} "${VELTRA_WINE}")

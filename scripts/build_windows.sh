@@ -147,7 +147,7 @@ cmake --build "$build" -j"$jobs"
 # and wine's null display driver: windows exist and take messages with no X
 # display at all (without it wine makes no window there).
 prefix="$(cmake -L -N "$build" | sed -n 's/^VELTRA_WINE_PREFIX:PATH=//p')"
-wine_env=(env WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d')
+wine_env=("$root/scripts/wine_env.sh" "$prefix")
 if ! grep -qs '"Graphics"="null"' "$prefix/user.reg"; then
   echo "making the wine prefix $prefix"
   timeout 300 "${wine_env[@]}" wineboot -i >/dev/null 2>&1

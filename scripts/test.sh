@@ -55,10 +55,6 @@ fi
 if [ "$windows" = 1 ]; then
   "$root/scripts/build_windows.sh" -DVELTRA_WERROR=ON "${addresses[@]}"
   stage_done "the Windows build"
-  wine_prefix="$root/build-windows/wine"
-  # One wine server for every test, ended afterwards whatever happened.
-  trap 'WINEPREFIX="$wine_prefix" wineserver -k 2>/dev/null || true' EXIT
-  WINEPREFIX="$wine_prefix" wineserver -p
   ctest --test-dir "$root/build-windows" --output-on-failure -j2
   stage_done "the Windows tests"
   # The Windows program under wine on Xvfb, driven from the Linux build.
