@@ -12,17 +12,19 @@
 #     and aria2c -j1 -i;
 #   - the piece check over 1 GiB of present pieces against zlib's crc32()
 #     with the same reads and against dd bs=1M (reading alone);
+#   - the worker alone on the whole program's package (vs curl -K), then
 #   - the whole program under Xvfb on a 1 GiB package of 16 pieces, from
-#     launch to the start button on screen, against curl -K and aria2c
-#     fetching the manifest and the same files; with the time to the
-#     manifest request and to the first paint, peak RSS and CPU seconds of
+#     launch until nginx has sent its last piece, against curl -K and aria2c
+#     fetching the manifest and the same files; with the time to the manifest request,
+#     to the first paint and to the start button, peak RSS and CPU seconds of
 #     all the program's processes;
 #   - how long a close takes to stop a transfer that streams or has stalled.
 # The program is built with its addresses on 127.0.0.1:18480/18481, the ports
 # of the end-to-end tests: do not run both at once. Needs about 2 GiB of disk
 # under build-bench/ (BENCH_DIR) and 1.5 GiB of memory in /dev/shm; removes its data at
 # the end. ROUNDS (default 7) sets the rounds of every case; BENCH_BUILD names
-# a build folder to use instead of build-bench/build.
+# a build folder to use instead of build-bench/build; BENCH_CASES picks cases
+# (see `wanted` below).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="${BENCH_DIR:-$root/build-bench}"
@@ -133,8 +135,7 @@ worker() {
 # folder through wine's Z: drive; it times itself as the Linux one does.
 windows_worker() {
   fresh "$dl"
-  env WINEPREFIX="$root/build-windows/wine" WINEDEBUG=-all \
-    WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d' \
+  "$root/scripts/wine_env.sh" "$root/build-windows/wine" \
     wine "$root/build-windows/bench/bench_download.exe" "$base/$1/vlt_package.txt" \
     "Z:${dl//\//\\}\\" | cut -d' ' -f1
 }
@@ -186,6 +187,9 @@ summary() {  # label side...
   echo "$line (rounds $rounds)"
 }
 times_dir="$work/times"
+# BENCH_CASES picks cases by name (piece small check worker program stop);
+# all of them by default.
+wanted() { [ -z "${BENCH_CASES:-}" ] || [[ " $BENCH_CASES " == *" $1 "* ]]; }
 race() {  # label package side...
   local label=$1 package=$2
   shift 2
@@ -200,8 +204,8 @@ race() {  # label package side...
   summary "$label" "$@"
 }
 
-race "piece 512 MiB" big worker curl_o "${windows_sides[@]}"
-race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
+wanted piece && race "piece 512 MiB" big worker curl_o "${windows_sides[@]}"
+wanted small && race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
 
 # The piece check reads the whole-program package, which is in page cache.
 # zlib reads in the check's own block size.
@@ -218,7 +222,8 @@ dd_1m() {
   for name in $(names_of "$1"); do dd if="$served/$1/$name" of=/dev/null bs=1M status=none; done
   elapsed "$start"
 }
-race "piece check 16 x 64 MiB (zlib reads $crc_block-byte blocks)" vltsetup_palamut check zlib_crc32 dd_1m
+wanted check &&
+  race "piece check 16 x 64 MiB (zlib reads $crc_block-byte blocks)" vltsetup_palamut check zlib_crc32 dd_1m
 
 # The whole program, on its own display with a black root.
 Xvfb ":$display_number" -screen 0 1024x768x24 -br -nolisten tcp >/dev/null 2>&1 &
@@ -235,20 +240,32 @@ program() {
   local facts
   facts=$(DISPLAY=":$display_number" TMPDIR="$dl" "$bin/bench_screen_watch" "Veltra Kurulum" \
     "$root/res/bitmaps/203.bmp" "$root/res/bitmaps/208.bmp" 120 "$program")
-  local launch manifest
+  local launch manifest last_piece
   launch=$(sed 's/.*launch=\([0-9.]*\).*/\1/' <<< "$facts")
   manifest=$(awk -v l="$launch" '/vlt_package.txt/ {printf "%.3f", $1 - l; exit}' "$nginx_dir/access.log")
-  echo "$facts manifest=$manifest" >> "$program_facts"
-  sed 's/.*finished=\([0-9.-]*\).*/\1/' <<< "$facts"
+  # nginx logs a request when its last byte has gone.
+  last_piece=$(awk -v l="$launch" '/vltsetup_palamut\/piece/ {last = $1} END {printf "%.4f", last - l}' \
+    "$nginx_dir/access.log")
+  echo "$facts manifest=$manifest last_piece=$last_piece" >> "$program_facts"
+  echo "$last_piece"
 }
-race "whole program 16 x 64 MiB" vltsetup_palamut program curl_k aria2c_i
+# The worker alone on the same package, so that what the window costs shows
+# beside the whole program's ratio.
+wanted worker && race "worker alone 16 x 64 MiB" vltsetup_palamut worker curl_k
+wanted program && race "whole program 16 x 64 MiB, launch to the last piece" vltsetup_palamut \
+  program curl_k aria2c_i
 field() {
   local best median
   read -r best median < <(sed "s/.* $1=\([0-9.-]*\).*/\1/" "$program_facts" | best_median)
   printf 'best %s median %s' "$best" "$median"
 }
-echo "whole program: manifest requested $(field manifest) s; window painted $(field painted) s;" \
-  "peak RSS $(field peak_rss_mib) MiB; CPU seconds $(field cpu) (all processes, rounds $rounds)"
+if wanted program; then
+  echo "whole program: manifest requested $(field manifest) s; window painted $(field painted) s;" \
+    "start button shown $(field finished) s; peak RSS $(field peak_rss_mib) MiB;" \
+    "CPU seconds $(field cpu) (all processes, rounds $rounds)"
+fi
 
-fresh "$dl"
-"$bin/bench_stop" "$base/big/vlt_package.txt" "$dl/"
+if wanted stop; then
+  fresh "$dl"
+  "$bin/bench_stop" "$base/big/vlt_package.txt" "$dl/"
+fi

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "start_failure.h"
 #include "user_objects.h"
 
 CAppModule g_Module;
@@ -14,9 +15,6 @@ int g_argumentCount = 1;
 char g_programName[] = "veltra-setup";
 char* g_arguments[] = {g_programName, nullptr};
 
-// The program writes no diagnostics; Qt's own go nowhere either.
-void DiscardQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
-
 }  // namespace
 
 CAppModule::CAppModule() = default;
@@ -26,7 +24,7 @@ CAppModule::~CAppModule() = default;
 HRESULT CAppModule::Init(void*, HINSTANCE instance) {
   m_hInstance = instance;
   m_mainThread = std::this_thread::get_id();
-  qInstallMessageHandler(DiscardQtMessage);
+  InstallToolkitMessageHandler();
   if (QApplication::instance() == nullptr) {
     m_application = std::make_unique<QApplication>(g_argumentCount, g_arguments);
   }

@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <optional>
 
+#include "start_failure.h"
 #include "window_events.h"
 #include "window_object.h"
 
@@ -135,6 +136,7 @@ std::optional<int>& PendingQuit() {
 
 int CMessageLoop::Run() {
   if (std::optional<int> pending = std::exchange(PendingQuit(), std::nullopt)) return *pending;
+  ToolkitStarted();
   QEventLoop events;
   CLoopPump pump(this, &events);
   RunningPumps().push_back(&pump);

@@ -196,5 +196,15 @@ TEST_F(Failure, FullDiskShowsTheWriteBoxThenTheConnectionBox) {
   EXPECT_TRUE(InstallerRecordText().empty());
 }
 
+// A display that cannot be opened ends the program with one line naming it
+// and status 1: no signal, no core, nothing fetched.
+TEST_F(Failure, ADisplayThatCannotBeOpenedIsSaidInOneLine) {
+  Publish(ThreePieces());
+  EXPECT_FALSE(Launch({{"DISPLAY", ":9999"}}));
+  EXPECT_EQ(WaitForExit(20), 1);
+  EXPECT_EQ(ReadFile(m_root.PathOf("program.log")), "veltra-setup: cannot open display :9999\n");
+  EXPECT_EQ(ManifestRequests(), 0);
+}
+
 }  // namespace
 }  // namespace e2e
