@@ -97,6 +97,7 @@ expected_files=(
   "-rw-r--r-- ./usr/share/doc/veltra-setup/copyright"
   "-rw-r--r-- ./usr/share/man/man6/veltra-setup.6.gz"
   "-rw-r--r-- ./usr/share/metainfo/example.veltra.setup.metainfo.xml"
+  "-rw-r--r-- ./usr/share/lintian/overrides/veltra-setup"
 )
 icon_sizes=(16 22 24 32 48 64 128 256)
 for size in "${icon_sizes[@]}"; do
@@ -116,6 +117,13 @@ lintian --fail-on error,warning "$deb" >"$SCRATCH/lintian.log" 2>&1 ||
 
 root="$SCRATCH/root"
 dpkg-deb -x "$deb" "$root"
+# Built with the hardening flags, as the lintian override says: read-only
+# relocations bound at start, and the stack protector.
+program="$root/usr/bin/veltra-setup"
+readelf -dlW --dyn-syms "$program" >"$SCRATCH/elf"
+grep -q 'BIND_NOW' "$SCRATCH/elf" || fail "the program is not linked with -z now"
+grep -q 'GNU_RELRO' "$SCRATCH/elf" || fail "the program is not linked with -z relro"
+grep -q '__stack_chk_fail' "$SCRATCH/elf" || fail "the program is not built with the stack protector"
 desktop="$root/usr/share/applications/veltra-setup.desktop"
 desktop-file-validate "$desktop" >"$SCRATCH/desktop.log" 2>&1 ||
   { cat "$SCRATCH/desktop.log" >&2; fail "desktop-file-validate rejects the desktop entry"; }
