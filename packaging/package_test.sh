@@ -98,6 +98,7 @@ expected_files=(
   "-rw-r--r-- ./usr/share/man/man6/veltra-setup.6.gz"
   "-rw-r--r-- ./usr/share/metainfo/example.veltra.setup.metainfo.xml"
   "-rw-r--r-- ./usr/share/lintian/overrides/veltra-setup"
+  "-rw-r--r-- ./usr/lib/veltra-setup/plugins/libveltra-webview.so"
 )
 icon_sizes=(16 22 24 32 48 64 128 256)
 for size in "${icon_sizes[@]}"; do

@@ -4,12 +4,11 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QLibraryInfo>
-#include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <cstdlib>
 
+#include "web_engine_module.h"
 #include "web_view_control.h"
 
 const char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
@@ -27,18 +26,33 @@ bool WebEngineHelperPresent() {
   return info.isFile() && info.isExecutable();
 }
 
+// The web engine's module, loaded the first time a view is made; a module
+// that cannot be loaded leaves the area black.
+struct WebEngineModule {
+  MakeWebViewFunction make = nullptr;
+  LoadWebViewFunction load = nullptr;
+};
+
+const WebEngineModule& LoadedModule() {
+  static const WebEngineModule module = [] {
+    QLibrary library(QCoreApplication::applicationDirPath() + kWebEngineModule);
+    WebEngineModule loaded;
+    if (!library.load()) return loaded;
+    loaded.make = reinterpret_cast<MakeWebViewFunction>(library.resolve("VeltraMakeWebView"));
+    loaded.load = reinterpret_cast<LoadWebViewFunction>(library.resolve("VeltraLoadWebView"));
+    if (loaded.make == nullptr || loaded.load == nullptr) loaded = WebEngineModule{};
+    return loaded;
+  }();
+  return module;
+}
+
 WebViewMaker WebEngineView() {
   WebViewMaker maker;
   maker.make = [](QWidget* parent) -> QWidget* {
-    auto* view = new QWebEngineView(parent);
-    // The middle of the skin is black; keep it so until the page has loaded.
-    view->page()->setBackgroundColor(Qt::black);
-    view->setContextMenuPolicy(Qt::NoContextMenu);
-    return view;
+    const WebEngineModule& module = LoadedModule();
+    return module.make != nullptr ? module.make(parent) : nullptr;
   };
-  maker.load = [](QWidget* view, const QString& url) {
-    static_cast<QWebEngineView*>(view)->load(QUrl(url));
-  };
+  maker.load = [](QWidget* view, const QString& url) { LoadedModule().load(view, url); };
   return maker;
 }
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <boost/filesystem.hpp>
+#include <fstream>
+#include <sstream>
 
 #include "tests/e2e/e2e_harness.h"
 
@@ -11,6 +13,23 @@ namespace e2e {
 namespace {
 
 using Download = E2eTest;
+
+// The nice values of the program's child processes, from /proc.
+std::vector<int> ChildNiceValues(pid_t parent) {
+  std::vector<int> values;
+  for (const auto& entry : boost::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat((entry.path() / "stat").string());
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    // After "pid (name)": state ppid and fifteen more fields, then nice.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    std::vector<std::string> after;
+    while (after.size() < 17 && fields >> field) after.push_back(field);
+    if (after.size() == 17 && std::stoi(after[1]) == parent) values.push_back(std::stoi(after[16]));
+  }
+  return values;
+}
 
 std::vector<Piece> SeveralPieces() {
   return {DataPiece("Veltra.part1", 900 * 1024, 1), DataPiece("Veltra.part2", 300 * 1024, 2),
@@ -31,6 +50,10 @@ TEST_F(Download, FreshDownloadEndsAtTheStartButtonWhichStartsTheInstaller) {
   EXPECT_EQ(ManifestRequests(), 1);
   EXPECT_EQ(m_promo->RequestCount(kPromoPath), 1);
   EXPECT_TRUE(InstallerRecordText().empty()) << "started before the button";
+  // The page's processes yield to the download.
+  const std::vector<int> pageNice = ChildNiceValues(m_program.Pid());
+  EXPECT_FALSE(pageNice.empty());
+  for (const int nice : pageNice) EXPECT_GE(nice, 10);
 
   ASSERT_TRUE(StartInstaller());
   EXPECT_EQ(InstallerRecordText(), "arguments: 0\nfolder: " + Work().substr(0, Work().size() - 1) +
