@@ -3,6 +3,10 @@
 #
 #   scripts/run_demo.sh            build, serve, run (under Xvfb when there is no display)
 #   scripts/run_demo.sh --fresh    forget the pieces downloaded by earlier runs first
+#   scripts/run_demo.sh --starts N start it N times on a loaded Xvfb (two busy
+#                                  loops beside it), closing each with its close
+#                                  button mid-download; prints each start's exit
+#                                  status and a tally
 #
 # Everything it makes lives in build-demo/: the build, the served site (the
 # package written by tools/make_package, the promo page scripts/demo/promo.html,
@@ -18,6 +22,7 @@ readonly PORT=18480
 readonly RATE=2m # per transfer; the 22 MiB then take about eleven seconds
 readonly WINDOW_TITLE="Veltra Kurulum"
 readonly START_X=314 START_Y=532 # the start button, in window pixels
+readonly CLOSE_X=531 CLOSE_Y=96   # the close button
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 readonly ROOT DEMO="$ROOT/build-demo"
@@ -28,11 +33,18 @@ readonly PIECES_DIR="$DEMO/tmp/Kelpa"
 readonly MARKER="$DEMO/installer-started.txt"
 readonly PROGRAM="$DEMO/app/veltra-setup"
 
-fresh=0
-for argument in "$@"; do
+fresh=0 starts=0
+while [ $# -gt 0 ]; do
+  argument="$1"
+  shift
   case "$argument" in
     --fresh) fresh=1 ;;
-    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
+    --starts)
+      [[ "${1:-}" =~ ^[1-9][0-9]*$ ]] || { echo "run_demo: --starts needs a count" >&2; exit 2; }
+      starts="$1" fresh=1
+      shift
+      ;;
+    -h | --help) sed -n '2,18p' "$0"; exit 0 ;;
     *) echo "run_demo: unknown argument '$argument' (try --help)" >&2; exit 2 ;;
   esac
 done
@@ -163,6 +175,48 @@ run_headless() {
   echo "program exit code: 0; installer marker: $MARKER; screenshots in $SHOTS/"
 }
 
+# One start of the program, closed by its close button a second after its
+# window shows; prints how it ended: "exit N", or "signal N", or "hung" when
+# it was still running 30 s after the click (and was killed).
+start_and_close() {
+  rm -rf "$PIECES_DIR"
+  "$PROGRAM" >"$DEMO/program.log" 2>&1 &
+  program_pid=$!
+  if poll_until 60 window_shown; then
+    sleep 1
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$(window_id)" 2>/dev/null)" &&
+      xdotool mousemove $((X + CLOSE_X)) $((Y + CLOSE_Y)) click 1
+  fi
+  local pid=$program_pid status=0
+  program_pid=""
+  if ! poll_until 30 eval "! kill -0 $pid 2>/dev/null"; then
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    echo hung
+    return
+  fi
+  wait "$pid" || status=$?
+  if [ "$status" -gt 128 ]; then echo "signal $((status - 128))"; else echo "exit $status"; fi
+}
+
+run_starts() {
+  start_xvfb
+  local loops=() ends=() n
+  for n in 1 2; do
+    bash -c 'while :; do :; done' &
+    loops+=($!)
+  done
+  for n in $(seq "$starts"); do
+    ends+=("$(start_and_close)")
+    echo "start $n: ${ends[-1]} $(head -c 200 "$DEMO/program.log")"
+  done
+  kill "${loops[@]}"
+  say "$starts starts with two busy loops beside them"
+  printf '%s\n' "${ends[@]}" | sort | uniq -c
+  ! printf '%s\n' "${ends[@]}" | grep -qv '^exit 0$'
+}
+
 run_on_display() {
   echo "display: $DISPLAY; press BAŞLA when the download has finished"
   local status=0
@@ -191,7 +245,10 @@ main() {
   fi
   # Root cannot run the browser engine's sandbox.
   [ "$(id -u)" -ne 0 ] || export QTWEBENGINE_DISABLE_SANDBOX=1
-  if [ -n "${DISPLAY:-}" ]; then
+  if [ "$starts" -gt 0 ]; then
+    export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu}"
+    run_starts
+  elif [ -n "${DISPLAY:-}" ]; then
     run_on_display
   else
     # A virtual display has no GPU.
