@@ -1,21 +1,45 @@
 #include "engine/piece_file.h"
 
-#include <vector>
+#include <memory>
 
 #include "utility/regular_file.h"
 
 namespace {
 
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+// One buffer kept from piece to piece on each thread: a fresh one for every
+// small piece made the heap shrink and grow again each time, which cost more
+// than writing the piece.
+class CSpareBuffer {
+ public:
+  static std::unique_ptr<char[]> Take() {
+    std::unique_ptr<char[]>& spare = Slot();
+    return spare != nullptr ? std::move(spare) : std::unique_ptr<char[]>(new char[kBufferSize]);
+  }
+  static void Give(std::unique_ptr<char[]> buffer) {
+    std::unique_ptr<char[]>& spare = Slot();
+    if (spare == nullptr) spare = std::move(buffer);
+  }
+
+ private:
+  static std::unique_ptr<char[]>& Slot() {
+    thread_local std::unique_ptr<char[]> spare;
+    return spare;
+  }
+};
+
 // Writes through a file handle. Blocks as large as its buffer go straight to
 // the file, so the transfer's blocks cost one write each.
 class CHandleWriteBuffer : public std::streambuf {
  public:
-  explicit CHandleWriteBuffer(HANDLE file) : m_file(file), m_buffer(kBufferSize) {
-    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+  explicit CHandleWriteBuffer(HANDLE file) : m_file(file), m_buffer(CSpareBuffer::Take()) {
+    setp(m_buffer.get(), m_buffer.get() + kBufferSize);
   }
   ~CHandleWriteBuffer() override {
     sync();
     CloseHandle(m_file);
+    CSpareBuffer::Give(std::move(m_buffer));
   }
 
  protected:
@@ -34,8 +58,6 @@ class CHandleWriteBuffer : public std::streambuf {
   int sync() override { return Drain() ? 0 : -1; }
 
  private:
-  static constexpr std::size_t kBufferSize = 64 * 1024;
-
   bool WriteAll(const char* data, std::streamsize count) {
     DWORD written = 0;
     return WriteFile(m_file, data, static_cast<DWORD>(count), &written, nullptr) &&
@@ -44,12 +66,12 @@ class CHandleWriteBuffer : public std::streambuf {
   // Writes out what is buffered; false when the file refused it.
   bool Drain() {
     const std::streamsize pending = pptr() - pbase();
-    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
-    return pending == 0 || WriteAll(m_buffer.data(), pending);
+    setp(m_buffer.get(), m_buffer.get() + kBufferSize);
+    return pending == 0 || WriteAll(m_buffer.get(), pending);
   }
 
   HANDLE m_file;
-  std::vector<char> m_buffer;
+  std::unique_ptr<char[]> m_buffer;
 };
 
 }  // namespace
