@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/kernel_handle.h"
 #include "utility/crc32_fold.h"
 #include "utility/regular_file.h"
 
@@ -12,22 +13,6 @@ constexpr std::size_t kBlockSize = 4096;
 constexpr std::uint64_t kViewSize = 10 * 1024 * 1024;
 // As the original reads: read-only, hidden, system, archive and sequential.
 constexpr DWORD kReadFlags = 0x08000027;
-
-// Closes a handle on every way out.
-class CHandle {
- public:
-  explicit CHandle(HANDLE handle) : m_handle(handle) {}
-  ~CHandle() {
-    if (IsValid()) CloseHandle(m_handle);
-  }
-  CHandle(const CHandle&) = delete;
-  CHandle& operator=(const CHandle&) = delete;
-  bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return m_handle; }
-
- private:
-  HANDLE m_handle;
-};
 
 HANDLE OpenForReading(const char* path) {
   return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,

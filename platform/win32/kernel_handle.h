@@ -17,3 +17,19 @@ inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<
 BOOL CloseHandle(HANDLE object);
 
 #endif  // _WIN32
+
+// Owns one handle and closes it on every way out, as ATL's CHandle does.
+class CHandle {
+ public:
+  explicit CHandle(HANDLE handle) : m_handle(handle) {}
+  ~CHandle() {
+    if (IsValid()) CloseHandle(m_handle);
+  }
+  CHandle(const CHandle&) = delete;
+  CHandle& operator=(const CHandle&) = delete;
+  bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return m_handle; }
+
+ private:
+  HANDLE m_handle;
+};

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win32/kernel_handle.h"
+
 namespace {
 
 // Rights that let someone put a file into a folder, take one out or take the
@@ -19,22 +21,6 @@ struct LocalFreeDeleter {
   void operator()(void* memory) const { LocalFree(memory); }
 };
 using LocalMemory = std::unique_ptr<void, LocalFreeDeleter>;
-
-// Closes a handle on every way out.
-class CHandle {
- public:
-  explicit CHandle(HANDLE handle) : m_handle(handle) {}
-  ~CHandle() {
-    if (IsValid()) CloseHandle(m_handle);
-  }
-  CHandle(const CHandle&) = delete;
-  CHandle& operator=(const CHandle&) = delete;
-  bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return m_handle; }
-
- private:
-  HANDLE m_handle;
-};
 
 std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
