@@ -226,7 +226,7 @@ wanted check &&
   race "piece check 16 x 64 MiB (zlib reads $crc_block-byte blocks)" vltsetup_palamut check zlib_crc32 dd_1m
 
 # The whole program, on its own display with a black root.
-Xvfb ":$display_number" -screen 0 1024x768x24 -br -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display_number" -screen 0 1024x768x24 -br -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -S "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
 program_facts="$work/program_facts"

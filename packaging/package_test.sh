@@ -177,7 +177,7 @@ poll_until() {
 }
 
 exec 4>"$SCRATCH/display"
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp >"$SCRATCH/xvfb.log" 2>&1 &
+Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset >"$SCRATCH/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 4>&-
 display_known() { [ -s "$SCRATCH/display" ]; }

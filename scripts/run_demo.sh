@@ -125,7 +125,8 @@ cleanup() {
 start_xvfb() {
   local n
   for n in $(seq 91 120); do [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break; done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$DEMO/xvfb.log" 2>&1 &
+  # -noreset: a resetting server (its last client gone) refuses newcomers.
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$DEMO/xvfb.log" 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
   poll_until 5 xdotool getdisplaygeometry >/dev/null 2>&1 || die "Xvfb did not start (see $DEMO/xvfb.log)"

@@ -41,7 +41,11 @@ VirtualDisplay::VirtualDisplay() {
     }
     const std::string name = ":" + std::to_string(number);
     ChildProcess::Options options;
-    options.arguments = {"Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+    // Without -noreset the server resets whenever its last client leaves and
+    // refuses whoever connects meanwhile: a program started between two
+    // xdotool calls would then fail at random.
+    options.arguments = {"Xvfb",        name,        "-screen", "0",
+                         "1024x768x24", "-nolisten", "tcp",     "-noreset"};
     options.environment = EnvironmentWith({});
     options.output = m_scratch + "/xvfb.log";
     try {
