@@ -1,22 +1,8 @@
-#include "platform/win32/code_page.h"
 #include "platform/win32/web_browser.h"
 #include "res/skin_geometry.h"
 #include "ui/main_dlg.h"
 #include "ui/promo_address.h"
-
-namespace {
-
-// The address as the control takes it: UTF-16, converted with the ANSI code
-// page. The caller frees it.
-BSTR PromoAddress() {
-  const int length = MultiByteToWideChar(CP_ACP, 0, g_szPromoUrl, -1, nullptr, 0);
-  if (length <= 0) return nullptr;
-  BSTR address = SysAllocStringLen(nullptr, static_cast<UINT>(length - 1));
-  if (address != nullptr) MultiByteToWideChar(CP_ACP, 0, g_szPromoUrl, -1, address, length);
-  return address;
-}
-
-}  // namespace
+#include "ui/screen_text.h"
 
 // A host without a browser leaves the middle blank; the download does not
 // depend on the page, and the result of the navigation is not looked at.
@@ -26,7 +12,8 @@ void CMainDlg::PlacePromoBrowser() {
                skin::kWebView.Width(), skin::kWebView.Height(), 0);
   IWebBrowser2* browser = nullptr;
   if (host.QueryControl(IID_IWebBrowser2, reinterpret_cast<void**>(&browser)) != S_OK) return;
-  BSTR address = PromoAddress();
+  const ScreenString url = ScreenText(g_szPromoUrl);
+  BSTR address = SysAllocStringLen(url.data(), static_cast<UINT>(url.size()));
   VARIANT empty;
   VariantInit(&empty);
   browser->Navigate(address, &empty, &empty, &empty, &empty);

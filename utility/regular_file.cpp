@@ -18,23 +18,10 @@ CRegularFile::CRegularFile(const std::string& path, DWORD access, DWORD shareMod
                            DWORD disposition)
     : m_handle(CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) {
-  if (m_handle == INVALID_HANDLE_VALUE) {
+  if (!m_handle.IsValid()) {
     const DWORD error = GetLastError();
     m_missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     return;
   }
-  if (!IsRegularDiskFile(m_handle)) {
-    CloseHandle(m_handle);
-    m_handle = INVALID_HANDLE_VALUE;
-  }
-}
-
-CRegularFile::~CRegularFile() {
-  if (IsOpen()) CloseHandle(m_handle);
-}
-
-HANDLE CRegularFile::Release() {
-  HANDLE handle = m_handle;
-  m_handle = INVALID_HANDLE_VALUE;
-  return handle;
+  if (!IsRegularDiskFile(m_handle.Get())) CloseHandle(m_handle.Release());
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/win32/file_api.h"
+#include "platform/win32/kernel_handle.h"
 
 class CRegularFile {
  public:
@@ -17,20 +18,17 @@ class CRegularFile {
   // OPEN_ALWAYS. Nothing is emptied: a caller that wants an empty file ends
   // it (SetEndOfFile) once it is known to be a regular one.
   CRegularFile(const std::string& path, DWORD access, DWORD shareMode, DWORD disposition);
-  ~CRegularFile();
-  CRegularFile(const CRegularFile&) = delete;
-  CRegularFile& operator=(const CRegularFile&) = delete;
 
-  bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return m_handle.IsValid(); }
   // INVALID_HANDLE_VALUE when the name could not be opened or is no regular
   // file.
-  HANDLE Get() const { return m_handle; }
+  HANDLE Get() const { return m_handle.Get(); }
   // Hands the handle over; the caller closes it.
-  HANDLE Release();
+  HANDLE Release() { return m_handle.Release(); }
   // Nothing of that name was there.
   bool WasMissing() const { return m_missing; }
 
  private:
-  HANDLE m_handle;
+  CHandle m_handle;
   bool m_missing = false;
 };

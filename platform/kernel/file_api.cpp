@@ -14,10 +14,9 @@
 
 namespace {
 
-// Owns a descriptor. A link opened as itself holds an O_PATH descriptor,
-// good for fstat and nothing else.
-struct FileObject final : KernelObject {
-  explicit FileObject(int descriptor) : fd(descriptor) {}
+// Owns a descriptor and closes it with the handle.
+struct DescriptorObject : KernelObject {
+  explicit DescriptorObject(int descriptor) : fd(descriptor) {}
   BOOL Close() override {
     ::close(fd);
     delete this;
@@ -26,16 +25,17 @@ struct FileObject final : KernelObject {
   int fd;
 };
 
+// An open file. A link opened as itself holds an O_PATH descriptor, good for
+// fstat and nothing else.
+struct FileObject final : DescriptorObject {
+  using DescriptorObject::DescriptorObject;
+};
+
 // A read-only mapping keeps a descriptor of its own, so that it outlives the
 // file handle it was made from.
-struct MappingObject final : KernelObject {
-  MappingObject(int descriptor, std::uint64_t length) : fd(descriptor), size(length) {}
-  BOOL Close() override {
-    ::close(fd);
-    delete this;
-    return TRUE;
-  }
-  int fd;
+struct MappingObject final : DescriptorObject {
+  MappingObject(int descriptor, std::uint64_t length)
+      : DescriptorObject(descriptor), size(length) {}
   std::uint64_t size;
 };
 

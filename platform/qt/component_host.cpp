@@ -11,8 +11,6 @@
 #include "web_engine_module.h"
 #include "web_view_control.h"
 
-const char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
-
 namespace {
 
 // Qt aborts the whole program when this helper is missing, so look first.

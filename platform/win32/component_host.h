@@ -22,4 +22,4 @@ void CoUninitialize();
 BOOL AtlAxWinInit();
 
 // The web browser's class identifier in dialog templates.
-extern const char kWebBrowserClassId[];
+inline constexpr char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";

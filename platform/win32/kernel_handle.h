@@ -29,6 +29,12 @@ class CHandle {
   CHandle& operator=(const CHandle&) = delete;
   bool IsValid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
   HANDLE Get() const { return m_handle; }
+  // Hands the handle over; the caller closes it.
+  HANDLE Release() {
+    HANDLE handle = m_handle;
+    m_handle = INVALID_HANDLE_VALUE;
+    return handle;
+  }
 
  private:
   HANDLE m_handle;

@@ -1,7 +1,5 @@
 #include "platform/wtl/app_module.h"
 
-#include <new>
-
 CAppModule g_Module;
 
 namespace {
@@ -20,35 +18,35 @@ class CLock {
 
 }  // namespace
 
+// The lock lives as long as the module, so the map may be asked before Init
+// and after Term.
+CAppModule::CAppModule() { InitializeCriticalSection(&m_csMessageLoops); }
+
+CAppModule::~CAppModule() { DeleteCriticalSection(&m_csMessageLoops); }
+
 HRESULT CAppModule::Init(void*, HINSTANCE instance) {
   m_hInstance = instance;
   m_dwMainThreadID = ::GetCurrentThreadId();
-  InitializeCriticalSection(&m_csMessageLoops);
-  m_pMessageLoops = new (std::nothrow) std::map<DWORD, CMessageLoop*>;
-  return m_pMessageLoops != nullptr ? S_OK : E_OUTOFMEMORY;
+  return S_OK;
 }
 
 void CAppModule::Term() {
-  delete m_pMessageLoops;
-  m_pMessageLoops = nullptr;
-  DeleteCriticalSection(&m_csMessageLoops);
+  CLock lock(m_csMessageLoops);
+  m_messageLoops.clear();
 }
 
 BOOL CAppModule::AddMessageLoop(CMessageLoop* loop) {
   CLock lock(m_csMessageLoops);
-  if (m_pMessageLoops == nullptr) return FALSE;
-  return m_pMessageLoops->emplace(::GetCurrentThreadId(), loop).second ? TRUE : FALSE;
+  return m_messageLoops.emplace(::GetCurrentThreadId(), loop).second ? TRUE : FALSE;
 }
 
 BOOL CAppModule::RemoveMessageLoop() {
   CLock lock(m_csMessageLoops);
-  if (m_pMessageLoops == nullptr) return FALSE;
-  return m_pMessageLoops->erase(::GetCurrentThreadId()) > 0 ? TRUE : FALSE;
+  return m_messageLoops.erase(::GetCurrentThreadId()) > 0 ? TRUE : FALSE;
 }
 
 CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) const {
   CLock lock(m_csMessageLoops);
-  if (m_pMessageLoops == nullptr) return nullptr;
-  auto found = m_pMessageLoops->find(threadId);
-  return found == m_pMessageLoops->end() ? nullptr : found->second;
+  auto found = m_messageLoops.find(threadId);
+  return found == m_messageLoops.end() ? nullptr : found->second;
 }

@@ -11,11 +11,11 @@ class CMessageLoop;
 
 class CAppModule {
  public:
-  CAppModule() = default;
+  CAppModule();
+  ~CAppModule();
   CAppModule(const CAppModule&) = delete;
   CAppModule& operator=(const CAppModule&) = delete;
 
-  // E_OUTOFMEMORY when the loop map cannot be made.
   HRESULT Init(void* objectMap, HINSTANCE instance);
   void Term();
 
@@ -28,7 +28,7 @@ class CAppModule {
 
  private:
   mutable CRITICAL_SECTION m_csMessageLoops{};
-  std::map<DWORD, CMessageLoop*>* m_pMessageLoops = nullptr;
+  std::map<DWORD, CMessageLoop*> m_messageLoops;
   HINSTANCE m_hInstance = nullptr;
 };
 

@@ -6,8 +6,6 @@
 #include "platform/win32/component_host.h"
 #include "platform/win32/web_browser.h"
 
-const char kWebBrowserClassId[] = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
-
 namespace {
 
 // The site of one hosted control; the host window holds one reference, the
