@@ -15,6 +15,17 @@ void putDword(QByteArray& out, unsigned value) {
   putWord(out, value >> 16);
 }
 
+unsigned getWord(const QByteArray& in, int at) {
+  return static_cast<unsigned char>(in[at]) | static_cast<unsigned char>(in[at + 1]) << 8;
+}
+
+unsigned getDword(const QByteArray& in, int at) {
+  return getWord(in, at) | getWord(in, at + 2) << 16;
+}
+
+constexpr int kDirectorySize = 6;
+constexpr int kEntrySize = 16;
+
 }  // namespace
 
 // ICONDIR (reserved, type 1, count), one ICONDIRENTRY a size (a size of 256
@@ -54,4 +65,25 @@ std::optional<QString> writeIco(const QImage& image, const std::vector<int>& siz
     return QStringLiteral("cannot write %1").arg(path);
   }
   return std::nullopt;
+}
+
+std::optional<std::vector<QImage>> readIco(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray in = file.readAll();
+  if (in.size() < kDirectorySize || getWord(in, 0) != 0 || getWord(in, 2) != 1) return std::nullopt;
+  const int count = static_cast<int>(getWord(in, 4));
+  if (in.size() < kDirectorySize + kEntrySize * count) return std::nullopt;
+  std::vector<QImage> images;
+  for (int i = 0; i < count; ++i) {
+    const int entry = kDirectorySize + kEntrySize * i;
+    const qint64 size = getDword(in, entry + 8);
+    const qint64 offset = getDword(in, entry + 12);
+    if (offset + size > in.size()) return std::nullopt;
+    const QImage image =
+        QImage::fromData(in.mid(static_cast<int>(offset), static_cast<int>(size)), "PNG");
+    if (image.isNull()) return std::nullopt;
+    images.push_back(image);
+  }
+  return images;
 }

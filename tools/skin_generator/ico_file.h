@@ -12,3 +12,7 @@
 // nothing on success.
 std::optional<QString> writeIco(const QImage& image, const std::vector<int>& sizes,
                                 const QString& path);
+
+// The images of a file writeIco wrote, in its order; nothing when the file
+// is not one.
+std::optional<std::vector<QImage>> readIco(const QString& path);
