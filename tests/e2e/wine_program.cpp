@@ -5,8 +5,11 @@
 // one wine waits two seconds for each window it hides or destroys to be
 // withdrawn, and keyboard focus does not reach its windows.
 
+#include <iconv.h>
 #include <pwd.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <boost/filesystem.hpp>
 
@@ -39,6 +42,30 @@ std::map<std::string, std::string> WineEnvironment(const VirtualDisplay& display
 std::string PrefixTemporaryFolder() {
   const passwd* user = getpwuid(geteuid());
   return std::string(kPrefix) + "/drive_c/users/" + (user ? user->pw_name : "root") + "/Temp/";
+}
+
+// The text as its UTF-16 code units, four hexadecimal digits each: wine
+// decodes a Unix command line with the caller's locale, and ASCII is the one
+// text every locale decodes alike. Empty when the text is not UTF-8.
+std::string Utf16Digits(std::string utf8) {
+  iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return std::string();
+  std::string units(utf8.size() * 2, '\0');
+  char* in = utf8.data();
+  char* out = units.data();
+  std::size_t inLeft = utf8.size(), outLeft = units.size();
+  const bool whole = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
+  iconv_close(converter);
+  if (!whole) return std::string();
+  units.resize(units.size() - outLeft);
+  std::string digits;
+  for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
+    char unit[5];
+    std::snprintf(unit, sizeof unit, "%02X%02X", static_cast<unsigned char>(units[i + 1]),
+                  static_cast<unsigned char>(units[i]));
+    digits += unit;
+  }
+  return digits;
 }
 
 }  // namespace
@@ -97,7 +124,7 @@ std::string ProgramDownloadFolder(const PlayerFolders&) {
 
 ChildProcess StartReferenceBox(const std::string& text, const VirtualDisplay& display) {
   ChildProcess::Options options;
-  options.arguments = {"wine", VELTRA_WINDOWS_REFERENCE_BOX, text};
+  options.arguments = {"wine", VELTRA_WINDOWS_REFERENCE_BOX, Utf16Digits(text)};
   options.environment = EnvironmentWith(WineEnvironment(display));
   return ChildProcess(options);
 }
