@@ -38,7 +38,7 @@ display_number="${BENCH_DISPLAY:-97}"
   nginx-light curl wget aria2 libx11-dev
 
 for p in $port $promo_port; do
-  if ss -ltn "sport = :$p" | grep -q LISTEN; then
+  if [ -n "$(ss -ltnH "sport = :$p")" ]; then
     echo "port $p is in use (end-to-end tests running?)" >&2
     exit 1
   fi

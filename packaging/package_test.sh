@@ -83,8 +83,15 @@ mapfile -t depended < <(printf '%s\n' "$depends" | tr ',' '\n' | sed 's/([^)]*)/
 required=(libc6 libstdc++6 libcurl4 libboost-thread1.74.0 libboost-filesystem1.74.0
           libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin
           qt6-qpa-plugins fonts-dejavu-core)
+# Matched in the shell: a pipe into grep -q could lose its writer to SIGPIPE
+# at the first match, which pipefail would take for a missing package.
+names_package() {
+  local name
+  for name in "${depended[@]}"; do [ "$name" = "$1" ] && return 0; done
+  return 1
+}
 for package in "${required[@]}"; do
-  printf '%s\n' "${depended[@]}" | grep -qxF "$package" || fail "Depends lacks $package: $depends"
+  names_package "$package" || fail "Depends lacks $package: $depends"
 done
 duplicates="$(printf '%s\n' "${depended[@]}" | sort | uniq -d)"
 [ -z "$duplicates" ] || fail "Depends names $duplicates more than once: $depends"

@@ -46,7 +46,7 @@ fi
 
 # "curl_7.88.1-10+deb12u15" for curl: the source package apt-get would fetch.
 source_name() {
-  apt-get source --print-uris -qq "$1" 2>/dev/null | awk '$2 ~ /\.dsc$/ { sub(/\.dsc$/, "", $2); print $2; exit }'
+  apt-get source --print-uris -qq "$1" 2>/dev/null | awk '$2 ~ /\.dsc$/ && !found++ { sub(/\.dsc$/, "", $2); print $2 }'
 }
 
 # Unpacks a source package, with Debian's patches, into a scratch folder and

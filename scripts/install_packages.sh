@@ -22,7 +22,7 @@ done
 
 missing=()
 for package in "${wanted[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+  [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" = "install ok installed" ] ||
     missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
