@@ -9,6 +9,8 @@
 #include <sstream>
 #include <vector>
 
+#include "engine/piece_name.h"
+
 namespace {
 
 std::vector<std::string> SplitIntoTokens(const std::string& text) {
@@ -18,16 +20,6 @@ std::vector<std::string> SplitIntoTokens(const std::string& text) {
   std::string token;
   while (stream >> token) tokens.push_back(token);
   return tokens;
-}
-
-// Names become paths in the download folder by plain concatenation, so one
-// that is absolute, climbs out or names a subfolder is refused outright. An
-// empty name would make the folder itself the piece file, and one with a NUL
-// would be cut short where it reaches the C library, so the file written and
-// the file checked would not be the one the manifest names.
-bool IsSafePieceName(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
 }  // namespace

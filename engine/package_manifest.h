@@ -21,8 +21,8 @@ struct PackageManifest {
 };
 
 // No value means corrupt package data: fewer than three tokens, a piece token
-// without exactly one ";", or a piece name that is empty, holds a NUL or would
-// leave the download folder.
+// without exactly one ";", or a piece name the program will not store
+// (IsSafePieceName).
 std::optional<PackageManifest> ParseManifest(const std::string& text);
 
 // The checksum text as the piece check compares it: decimal, one optional

@@ -1,4 +1,5 @@
 #include "engine/package_manifest.h"
+#include "engine/piece_name.h"
 
 #include <gtest/gtest.h>
 
@@ -139,9 +140,33 @@ TEST(ManifestPieces, NamesThatWouldLeaveTheFolderAreCorrupt) {
        {std::string("..\0.exe", 7), std::string(".\0", 2), std::string("ok\0.cab", 7)}) {
     EXPECT_FALSE(ParseManifest("http://h/ 2 ok.cab;1 " + name + ";2").has_value());
   }
-  for (const char* name : {"...", "..a", "a..b", ".hidden"}) {
+  for (const char* name : {"..a", "a..b", ".hidden"}) {
     EXPECT_TRUE(ParseManifest(std::string("http://h/ 1 ") + name + ";2").has_value()) << name;
   }
+}
+
+// One manifest serves both programs, so a name Windows would store as another
+// file, as a stream or open as a device is refused on both.
+TEST(ManifestPieces, NamesWindowsWouldStoreDifferentlyAreCorrupt) {
+  for (const char* name : {"data1.bin.", "...",     "VeltraSetup.exe:x",
+                           "a<b",        "a>b",     "a\"b",
+                           "a|b",        "a?b",     "a*b",
+                           "tab\x01",    "x\x1f",   "CON",
+                           "con",        "NUL.bin", "nul.tar.gz",
+                           "Aux.cab",    "PRN",     "COM1",
+                           "com9.bin",   "COM\xB9", "lpt\xB3.cab",
+                           "LPT1",       "lpt5.x",  "CONIN$",
+                           "conout$.cab"}) {
+    EXPECT_FALSE(ParseManifest(std::string("http://h/ 2 ok.cab;1 ") + name + ";2").has_value())
+        << name;
+  }
+  for (const char* name : {"CONSOLE.bin", "COM0", "COM10", "LPT", "NULL", "a.CON", "data.nul",
+                           "\xDDndir.bin", "kur\xFDlum.cab"}) {
+    EXPECT_TRUE(ParseManifest(std::string("http://h/ 1 ") + name + ";2").has_value()) << name;
+  }
+  // White space separates tokens, so only a caller other than the parser can
+  // hand over a trailing space.
+  EXPECT_FALSE(IsSafePieceName("data1.bin "));
 }
 
 TEST(ManifestChecksum, ThirtyTwoBitDecimalWithOneOptionalSign) {
