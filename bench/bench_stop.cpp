@@ -1,16 +1,11 @@
 // How long a close takes to stop the worker: once while a piece streams from
 // FLOWING_MANIFEST_URL, once while a server of its own has gone silent after
-// the first bytes of a piece. Prints both delays, from the stop event being
-// set to the worker thread having returned.
-//   bench_stop FLOWING_MANIFEST_URL FOLDER/
+// the first bytes of a piece. Prints both delays in milliseconds, from the
+// stop event being set to the worker thread having returned:
+//   bench_stop FLOWING_MANIFEST_URL FOLDER/    ->    "FLOWING STALLED"
 
-#include <arpa/inet.h>
 #include <curl/curl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <atomic>
 #include <boost/thread/thread.hpp>
 #include <chrono>
 #include <cstdio>
@@ -20,66 +15,24 @@
 
 #include "engine/download_globals.h"
 #include "tests/support/recorded_engine.h"
+#include "tests/support/test_http_server.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Answers the manifest, then sends a piece's headers and 1000 of its bytes
-// and falls silent until it is told to go.
-class SilentServer {
- public:
-  SilentServer() {
-    m_listener = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(m_listener, 4);
-    socklen_t length = sizeof address;
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-    m_thread = std::thread([this] { Serve(); });
-  }
-  ~SilentServer() {
-    m_done = true;
-    shutdown(m_listener, SHUT_RDWR);
-    close(m_listener);
-    m_thread.join();
-  }
-  std::string ManifestUrl() const {
-    return "http://127.0.0.1:" + std::to_string(m_port) + "/vlt_package.txt";
-  }
-
- private:
-  void Serve() {
-    for (int request = 0; request < 2 && !m_done; ++request) {
-      const int client = accept(m_listener, nullptr, nullptr);
-      if (client < 0) return;
-      char buffer[4096];
-      (void)!read(client, buffer, sizeof buffer);
-      if (request == 0) {
-        const std::string body = "http://127.0.0.1:" + std::to_string(m_port) + "/ 1 piece.bin;1\n";
-        Send(client, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
-                         "\r\nConnection: close\r\n\r\n" + body);
-        close(client);
-      } else {
-        Send(client,
-             "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n" + std::string(1000, 'x'));
-        while (!m_done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        close(client);
-      }
-    }
-  }
-  static void Send(int client, const std::string& bytes) {
-    (void)!write(client, bytes.data(), bytes.size());
-  }
-
-  int m_listener = -1;
-  std::uint16_t m_port = 0;
-  std::atomic<bool> m_done{false};
-  std::thread m_thread;
-};
+// A manifest of one piece whose server sends 1000 bytes and then nothing for
+// a minute.
+void ServeSilentPiece(test_support::TestHttpServer& server) {
+  test_support::Route manifest;
+  manifest.body = server.Url("/") + " 1 piece.bin;1\n";
+  server.SetRoute("/vlt_package.txt", manifest);
+  test_support::Route piece;
+  piece.body = std::string(100000, 'x');
+  piece.stallAfter = 1000;
+  piece.stallMs = 60000;
+  server.SetRoute("/piece.bin", piece);
+}
 
 // Milliseconds from the stop signal to the end of the worker, or -1 when the
 // piece never started.
@@ -110,10 +63,10 @@ int main(int argc, char** argv) {
   curl_global_init(CURL_GLOBAL_ALL);
   g_strTempDir = argv[2];
   const double flowing = StopDelay(argv[1], std::chrono::milliseconds(100));
-  SilentServer silent;
-  const double stalled = StopDelay(silent.ManifestUrl(), std::chrono::milliseconds(1500));
-  std::printf("stop while data flows: %.2f ms; stop while the server is silent: %.0f ms\n", flowing,
-              stalled);
+  test_support::TestHttpServer silent;
+  ServeSilentPiece(silent);
+  const double stalled = StopDelay(silent.Url("/vlt_package.txt"), std::chrono::milliseconds(1500));
+  std::printf("%.2f %.2f\n", flowing, stalled);
   curl_global_cleanup();
   return flowing < 0 || stalled < 0 ? 1 : 0;
 }

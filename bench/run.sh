@@ -6,7 +6,8 @@
 # one line: best and median seconds of every side and the ratio of bests
 # (peer's best / ours: above 1 we are faster).
 #   - a 512 MiB piece: the worker against curl -o, and with BENCH_WINDOWS=1
-#     the Windows worker (scripts/build_windows.sh) under wine as well;
+#     the Windows worker (scripts/build_windows.sh) against curl.exe built
+#     from the same source and options, both under wine;
 #   - 2,000 pieces of 16 KiB: the worker against curl -K (one process,
 #     connections reused), curl -K with a new connection per file, wget -i
 #     and aria2c -j1 -i;
@@ -18,13 +19,16 @@
 #     fetching the manifest and the same files; with the time to the manifest request,
 #     to the first paint and to the start button, peak RSS and CPU seconds of
 #     all the program's processes;
-#   - how long a close takes to stop a transfer that streams or has stalled.
+#   - how long a close takes to stop a transfer that streams or has stalled,
+#     for the Windows worker under wine too with BENCH_WINDOWS=1.
 # The program is built with its addresses on 127.0.0.1:18480/18481, the ports
 # of the end-to-end tests: do not run both at once. Needs about 2 GiB of disk
 # under build-bench/ (BENCH_DIR) and 1.5 GiB of memory in /dev/shm; removes its data at
 # the end. ROUNDS (default 7) sets the rounds of every case; BENCH_BUILD names
 # a build folder to use instead of build-bench/build; BENCH_CASES picks cases
-# (see `wanted` below).
+# (see `wanted` below). BENCH_BASELINE names a Linux build folder, and
+# BENCH_BASELINE_WINDOWS a Windows one, of another revision (with the
+# benchmarks built) whose worker races the piece as one more side.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="${BENCH_DIR:-$root/build-bench}"
@@ -57,13 +61,21 @@ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
 cmake --build "$build" -j"$(nproc)" --target bench_download bench_check make_package \
   bench_stop bench_screen_watch veltra-setup >/dev/null
 bin="$build/bench"
+windows="${BENCH_WINDOWS:-0}"
+linux_more=()
 windows_sides=()
-if [ "${BENCH_WINDOWS:-0}" = 1 ]; then
+if [ "$windows" = 1 ]; then
   "$root/scripts/build_windows.sh" -DVELTRA_BUILD_BENCH=ON \
     -DMANIFEST_URL=http://127.0.0.1:$port/vltsetup_palamut/vlt_package.txt \
     -DPROMO_URL=http://127.0.0.1:$promo_port/DownloaderPromo.aspx >/dev/null
-  windows_sides=(windows_worker)
+  windows_sides=(windows_worker windows_curl_o)
+  [ -z "${BENCH_BASELINE_WINDOWS:-}" ] || windows_sides+=(baseline_windows_worker)
 fi
+[ -z "${BENCH_BASELINE:-}" ] || linux_more=(baseline_worker)
+windows_build="$root/build-windows"
+# The curl program built beside the Windows libcurl, in the dependency cache.
+windows_curl="$(cmake -L -N "$windows_build" 2>/dev/null |
+  sed -n 's/^VELTRA_WINDOWS_DEPS:[A-Z]*=\([^;]*\).*/\1/p')/bin/curl.exe"
 make_package="$build/tools/make_package/make_package"
 program="$build/app/veltra-setup"
 
@@ -79,6 +91,7 @@ cleanup() {
     [ -f "$dir/nginx.pid" ] && kill "$(cat "$dir/nginx.pid")" 2>/dev/null || true
   done
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ "$windows" != 1 ] || on_wine wineserver -k 2>/dev/null || true
   rm -rf "$dl" "$served"
 }
 trap cleanup EXIT
@@ -110,6 +123,15 @@ elapsed() { echo "$(now) $1" | awk '{printf "%.4f\n", $1 - $2}'; }
 names_of() { tail -n +3 "$served/$1/vlt_package.txt" | cut -d';' -f1; }
 cat "$served"/*/* > /dev/null
 
+# Seconds "$@" takes, started on an empty $dl.
+timed() {
+  fresh "$dl"
+  local start
+  start=$(now)
+  "$@"
+  elapsed "$start"
+}
+
 # The same lists for every peer: manifest first, then each piece.
 for package in big small vltsetup_palamut; do
   {
@@ -131,13 +153,31 @@ worker() {
   fresh "$dl"
   "$bin/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1
 }
-# The same worker built for Windows, under wine, writing into the same
-# folder through wine's Z: drive; it times itself as the Linux one does.
-windows_worker() {
+baseline_worker() {
   fresh "$dl"
-  "$root/scripts/wine_env.sh" "$root/build-windows/wine" \
-    wine "$root/build-windows/bench/bench_download.exe" "$base/$1/vlt_package.txt" \
-    "Z:${dl//\//\\}\\" | cut -d' ' -f1
+  "$BENCH_BASELINE/bench/bench_download" "$base/$1/vlt_package.txt" "$dl/" | cut -d' ' -f1
+}
+# The Windows sides run under one wine server kept running through the race
+# and write into the same folder through wine's Z: drive; each is timed from
+# outside, wine's start included, as the two start the same way.
+on_wine() { "$root/scripts/wine_env.sh" "$windows_build/wine" "$@"; }
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+quiet() { "$@" >/dev/null; }
+windows_worker() {
+  timed quiet on_wine wine "$windows_build/bench/bench_download.exe" \
+    "$base/$1/vlt_package.txt" "$(windows_path "$dl/")"
+}
+baseline_windows_worker() {
+  timed quiet on_wine wine "$BENCH_BASELINE_WINDOWS/bench/bench_download.exe" \
+    "$base/$1/vlt_package.txt" "$(windows_path "$dl/")"
+}
+# One curl.exe for the manifest and every piece, as one worker run.
+windows_curl_o() {
+  local arguments=(-s -o "$(windows_path "$dl/vlt_package.txt")" "$base/$1/vlt_package.txt")
+  for name in $(names_of "$1"); do
+    arguments+=(-o "$(windows_path "$dl/$name")" "$base/$1/$name")
+  done
+  timed on_wine wine "$windows_curl" "${arguments[@]}"
 }
 curl_o() {
   fresh "$dl"
@@ -145,14 +185,6 @@ curl_o() {
   start=$(now)
   curl -s -o "$dl/vlt_package.txt" "$base/$1/vlt_package.txt"
   for name in $(names_of "$1"); do curl -s -o "$dl/$name" "$base/$1/$name"; done
-  elapsed "$start"
-}
-# Seconds "$@" takes, started on an empty $dl.
-timed() {
-  fresh "$dl"
-  local start
-  start=$(now)
-  "$@"
   elapsed "$start"
 }
 curl_k() { timed curl -s -K "$work/$1.curl"; }
@@ -190,9 +222,9 @@ times_dir="$work/times"
 # BENCH_CASES picks cases by name (piece small check worker program stop);
 # all of them by default.
 wanted() { [ -z "${BENCH_CASES:-}" ] || [[ " $BENCH_CASES " == *" $1 "* ]]; }
-race() {  # label package side...
-  local label=$1 package=$2
-  shift 2
+take_turns() {  # package side...
+  local package=$1
+  shift
   rm -rf "$times_dir"
   mkdir -p "$times_dir"
   for round in $(seq "$rounds"); do
@@ -201,10 +233,21 @@ race() {  # label package side...
     if [ $((round % 2)) -eq 0 ]; then mapfile -t order < <(printf '%s\n' "$@" | tac); fi
     for side in "${order[@]}"; do "$side" "$package" >> "$times_dir/$side"; done
   done
+}
+race() {  # label package side...
+  local label=$1 package=$2
+  shift 2
+  take_turns "$package" "$@"
   summary "$label" "$@"
 }
 
-wanted piece && race "piece 512 MiB" big worker curl_o "${windows_sides[@]}"
+# The Windows sides race in the same turns and are compared with each other.
+if wanted piece; then
+  [ "$windows" != 1 ] || on_wine wineserver -p
+  take_turns big worker curl_o "${linux_more[@]}" "${windows_sides[@]}"
+  summary "piece 512 MiB" worker curl_o "${linux_more[@]}"
+  [ "$windows" != 1 ] || summary "piece 512 MiB under wine" "${windows_sides[@]}"
+fi
 wanted small && race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
 
 # The piece check reads the whole-program package, which is in page cache.
@@ -265,7 +308,26 @@ if wanted program; then
     "CPU seconds $(field cpu) (all processes, rounds $rounds)"
 fi
 
-if wanted stop; then
+# Milliseconds from the stop event to the worker's end, "FLOWING STALLED" a
+# line, one line a round, Linux and Windows taking turns.
+stop_linux() { fresh "$dl"; "$bin/bench_stop" "$base/big/vlt_package.txt" "$dl/"; }
+stop_windows() {
   fresh "$dl"
-  "$bin/bench_stop" "$base/big/vlt_package.txt" "$dl/"
+  on_wine wine "$windows_build/bench/bench_stop.exe" "$base/big/vlt_package.txt" \
+    "$(windows_path "$dl/")" | tr -d '\r'
+}
+if wanted stop; then
+  stop_sides=(stop_linux)
+  [ "$windows" != 1 ] || stop_sides+=(stop_windows)
+  rm -rf "$times_dir"
+  mkdir -p "$times_dir"
+  for _ in $(seq "$rounds"); do
+    for side in "${stop_sides[@]}"; do "$side" >> "$times_dir/$side"; done
+  done
+  for side in "${stop_sides[@]}"; do
+    read -r flowing_best flowing_median < <(cut -d' ' -f1 "$times_dir/$side" | best_median)
+    read -r stalled_best stalled_median < <(cut -d' ' -f2 "$times_dir/$side" | best_median)
+    echo "$side: while data flows best $flowing_best ms median $flowing_median ms;" \
+      "while the server is silent best $stalled_best ms median $stalled_median ms (rounds $rounds)"
+  done
 fi

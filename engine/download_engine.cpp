@@ -28,6 +28,7 @@ constexpr double kRateInterval = 2.4;
 constexpr double kBytesPerKilobyte = 1024.0;
 constexpr size_t kStopTransfer = static_cast<size_t>(-1);
 constexpr long kReceiveBlock = 100 * 1024;
+constexpr std::uint32_t kStopTestInterval = 10;  // milliseconds
 
 // "Önceden indirilmiş parçalar kontrol ediliyor" in Windows-1254.
 const char kCheckingText[] =
@@ -59,6 +60,24 @@ void CDownloadEngine::SetStatusText(const char* text) {
 
 bool CDownloadEngine::StopRequested(DWORD milliseconds) const {
   return WaitForSingleObject(m_hStopEvent, milliseconds) == WAIT_OBJECT_0;
+}
+
+// libcurl calls back for every block of at most 16 KiB; under wine each test
+// of a kernel event is a round trip to the wine server, which at that rate
+// halved the throughput. So the callbacks test the event only when the clock
+// has moved on since their last test (or back: tests set it), and keep a stop
+// once seen. A close is noticed at most that interval later.
+bool CDownloadEngine::StopNoticedByCallback() {
+  if (m_bStopSeen) return true;
+  const std::int32_t now = ProcessClock();
+  if (m_lastStopTest) {
+    const auto since =
+        static_cast<std::uint32_t>(now) - static_cast<std::uint32_t>(*m_lastStopTest);
+    if (since < kStopTestInterval) return false;
+  }
+  m_lastStopTest = now;
+  m_bStopSeen = StopRequested(0);
+  return m_bStopSeen;
 }
 
 void CDownloadEngine::PostReport(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -215,7 +234,7 @@ void CDownloadEngine::CheckExistingPieces(const char* folder, std::list<PieceEnt
 }
 
 size_t CDownloadEngine::OnCurlWrite(const char* data, size_t size, size_t count, void* stream) {
-  if (StopRequested(0)) return kStopTransfer;
+  if (StopNoticedByCallback()) return kStopTransfer;
   const size_t bytes = size * count;
   auto* file = static_cast<std::fstream*>(stream);
   file->write(data, static_cast<std::streamsize>(bytes));
@@ -228,7 +247,7 @@ size_t CDownloadEngine::OnCurlWrite(const char* data, size_t size, size_t count,
 }
 
 int CDownloadEngine::OnCurlProgress(double downloadTotal, double downloadNow, double, double) {
-  if (StopRequested(0)) return -1;
+  if (StopNoticedByCallback()) return -1;
   if (downloadTotal == 0) return 0;
   if (m_nPieceSize < downloadTotal) {
     m_nPieceSize = static_cast<std::uint32_t>(static_cast<std::uint64_t>(downloadTotal));

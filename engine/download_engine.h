@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <list>
+#include <optional>
 #include <string>
 
 #include "engine/package_manifest.h"
@@ -45,6 +46,9 @@ class CDownloadEngine {
   std::atomic<std::int32_t> m_nDonePieces{0};
   // CRC-32 of the bytes written so far into the current piece.
   std::uint32_t m_dwPieceCrc = 0;
+  // When the callbacks last tested the stop event, and whether it was set.
+  std::optional<std::int32_t> m_lastStopTest;
+  bool m_bStopSeen = false;
 
   boost::mutex m_mutex;
   std::string m_strStatus;  // Windows-1254; guarded by m_mutex
@@ -53,6 +57,7 @@ class CDownloadEngine {
   enum class PieceOutcome { Done, Failed, FileError };
 
   bool StopRequested(DWORD milliseconds) const;
+  bool StopNoticedByCallback();
   std::string FetchManifest();
   void PostReport(UINT message, WPARAM wParam, LPARAM lParam);
   std::int32_t OverallPosition() const;

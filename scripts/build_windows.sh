@@ -8,7 +8,8 @@
 # Debian's own archive), then builds the libraries from Debian's source
 # packages once into a cache outside the build tree, one folder per library
 # named by its source version, so a later run takes none of that time:
-# libcurl (static, Schannel for TLS, HTTP and HTTPS only), Boost.Thread and
+# libcurl (static, Schannel for TLS, HTTP and HTTPS only; with the curl
+# program built from it, which the benchmarks race), Boost.Thread and
 # Boost.Filesystem (static) with Boost's headers, GoogleTest from
 # /usr/src/googletest. zlib comes from libz-mingw-w64-dev. The options given
 # go to CMake (MANIFEST_URL, PROMO_URL, ...). VELTRA_WINDOWS_CACHE moves the
@@ -64,7 +65,7 @@ build_curl() {
   scratch="$(unpack_source curl)"
   cmake -S "$scratch/tree" -B "$scratch/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=ON -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \
     -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF -DCURL_USE_LIBPSL=OFF \
     -DCURL_USE_LIBSSH2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none \
@@ -115,11 +116,11 @@ build_googletest() {
   rm -rf "$scratch"
 }
 
-# Builds one library into its cache folder unless it is there; prints the
-# folder.
+# Builds one library into its cache folder unless it is there (and holds the
+# file named third, if any); prints the folder.
 cached() {
-  local name="$1" builder="$2" prefix="$cache/$1"
-  if [ ! -f "$prefix/.complete" ]; then
+  local name="$1" builder="$2" prefix="$cache/$1" needed="${3:-.complete}"
+  if [ ! -f "$prefix/.complete" ] || [ ! -e "$prefix/$needed" ]; then
     echo "building $name into $prefix" >&2
     rm -rf "$prefix"
     local started=$SECONDS
@@ -135,7 +136,7 @@ curl_name="$(source_name curl)"
 boost_name="$(source_name boost1.74)"
 [ -n "$curl_name" ] && [ -n "$boost_name" ] || { echo "apt-get source found no curl or boost1.74" >&2; exit 1; }
 googletest_name="googletest_$(dpkg-query -W -f='${Version}' googletest)"
-deps="$(cached "$triple-$curl_name" build_curl)"
+deps="$(cached "$triple-$curl_name" build_curl bin/curl.exe)"
 deps="$deps;$(cached "$triple-$boost_name" build_boost)"
 deps="$deps;$(cached "$triple-$googletest_name" build_googletest)"
 

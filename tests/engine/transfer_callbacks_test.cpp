@@ -48,6 +48,26 @@ TEST_F(TransferCallbacks, StopEventEndsBothBeforeAnythingElse) {
   EXPECT_EQ(engine.m_nPieceSize, 0u);
 }
 
+// A close during a transfer is noticed once the clock has moved on, however
+// often libcurl calls back in between, and then by every later callback.
+TEST_F(TransferCallbacks, StopDuringATransferIsNoticedWithinTheTestInterval) {
+  test_support::ScratchFolder folder;
+  std::fstream file(folder.PathOf("piece"), std::ios::out | std::ios::trunc | std::ios::binary);
+  EXPECT_EQ(ProgressAt(1000, 100, 10), 0);
+  SetEvent(engine.m_hStopEvent);
+  EXPECT_EQ(engine.OnCurlWrite("ab", 1, 2, &file), 2u);
+  g_now = 1010;
+  EXPECT_EQ(engine.OnCurlWrite("cd", 1, 2, &file), static_cast<size_t>(-1));
+  EXPECT_EQ(ProgressAt(1010, 100, 12), -1);
+  // A clock that went back tests the event again rather than waiting.
+  test_support::RecordedEngine other;
+  g_now = 500;
+  EXPECT_EQ(other.engine.OnCurlProgress(100, 10, 0, 0), 0);
+  SetEvent(other.engine.m_hStopEvent);
+  g_now = 400;
+  EXPECT_EQ(other.engine.OnCurlProgress(100, 10, 0, 0), -1);
+}
+
 TEST_F(TransferCallbacks, WriteStoresBytesAndFoldsTheirChecksum) {
   test_support::ScratchFolder folder;
   {
