@@ -250,7 +250,7 @@ int CDownloadEngine::OnCurlProgress(double downloadTotal, double downloadNow, do
   if (StopNoticedByCallback()) return -1;
   if (downloadTotal == 0) return 0;
   if (m_nPieceSize < downloadTotal) {
-    m_nPieceSize = static_cast<std::uint32_t>(static_cast<std::uint64_t>(downloadTotal));
+    m_nPieceSize = static_cast<std::uint64_t>(downloadTotal);
   }
   const std::int32_t piecePosition = ScaledPosition(downloadNow, downloadTotal);
   const std::int32_t overallPosition = OverallPosition();
@@ -266,7 +266,7 @@ int CDownloadEngine::OnCurlProgress(double downloadTotal, double downloadNow, do
   if (sinceRate > kRateInterval) {
     const auto rate = static_cast<std::uint32_t>((downloadNow - m_dLastRateBytes) /
                                                  kBytesPerKilobyte / sinceRate);
-    if (m_nLastRateTick > 0) PostReport(WM_DOWNLOAD_RATE, m_nPieceSize, rate);
+    if (m_nLastRateTick > 0) PostReport(WM_DOWNLOAD_RATE, NominalSizeParam(m_nPieceSize), rate);
     m_dLastRateBytes = downloadNow;
     m_nLastRateTick = now;
   }

@@ -40,7 +40,7 @@ class CDownloadEngine {
   double m_dLastProgressBytes = 0.0;
   std::int32_t m_nLastRateTick = 0;
   double m_dLastRateBytes = 0.0;
-  std::uint32_t m_nPieceSize = 0;
+  std::uint64_t m_nPieceSize = 0;
   // Written by the worker, read by the window's rate handler.
   std::atomic<std::int32_t> m_nTotalPieces{0};
   std::atomic<std::int32_t> m_nDonePieces{0};

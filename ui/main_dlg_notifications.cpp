@@ -31,7 +31,7 @@ LRESULT CMainDlg::OnDownloadProgress(UINT, WPARAM wParam, LPARAM lParam, BOOL&) 
 }
 
 LRESULT CMainDlg::OnDownloadRate(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-  const auto pieceSize = static_cast<std::uint32_t>(wParam);
+  const std::uint64_t pieceSize = wParam;
   const auto speed = static_cast<std::uint32_t>(lParam);
   if (speed == 0) {
     SetStatusText(kSpeedPlaceholder);

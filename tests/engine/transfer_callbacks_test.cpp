@@ -141,8 +141,18 @@ TEST_F(TransferCallbacks, PieceSizeOnlyRises) {
   EXPECT_EQ(engine.m_nPieceSize, 5000u);
   ProgressAt(400, 3000, 0);
   EXPECT_EQ(engine.m_nPieceSize, 5000u);
-  ProgressAt(600, 4294967296.0 + 7, 0);  // only the low 32 bits are kept
-  EXPECT_EQ(engine.m_nPieceSize, 7u);
+}
+
+// A 5 GiB piece counted as its low 32 bits (1 GiB) made the time left a
+// fifth of the truth; where wParam is narrower it stops at its largest value.
+TEST_F(TransferCallbacks, PiecesOverFourGibibytesAreReportedWholeOrSaturated) {
+  const double fiveGibibytes = 5.0 * 1024 * 1024 * 1024;
+  engine.m_nTotalPieces = 1;
+  ProgressAt(2401, fiveGibibytes, 0);
+  ProgressAt(4901, fiveGibibytes, 1024.0 * 2500);  // 1000 KiB/s
+  EXPECT_EQ(engine.m_nPieceSize, 5ull << 30);
+  const WPARAM expected = sizeof(WPARAM) >= 8 ? static_cast<WPARAM>(5ull << 30) : 0xFFFFFFFFu;
+  EXPECT_EQ(Posted().back(), (PostedMessage{WM_DOWNLOAD_RATE, expected, 1000}));
 }
 
 TEST_F(TransferCallbacks, OverallPositionTruncatesAndSurvivesNoCount) {

@@ -98,7 +98,7 @@ TEST(SpeedLineTest, RemainingTimeUsesWideArithmeticAndNeverGoesNegative) {
   struct Case {
     std::int32_t total;
     std::int32_t done;
-    std::uint32_t pieceSize;
+    std::uint64_t pieceSize;
     std::uint32_t speed;
     std::uint32_t seconds;
   };
@@ -106,8 +106,11 @@ TEST(SpeedLineTest, RemainingTimeUsesWideArithmeticAndNeverGoesNegative) {
       {10, 0, 10485760, 512, 200},
       {500, 0, 10485760, 512, 10000},  // 5 GB left: past 32 bits
       {10, 10, 10485760, 512, 0},
-      {10, 12, 10485760, 512, 0},  // more done than the manifest counted
-      {3, 1, 1023, 1, 1},          // 2046 bytes are one whole kilobyte
+      {10, 12, 10485760, 512, 0},          // more done than the manifest counted
+      {3, 1, 1023, 1, 1},                  // 2046 bytes are one whole kilobyte
+      {1, 0, 5ull << 30, 1024, 5120},      // a 5 GiB piece at 1 MiB/s
+      {2, 0, ~0ull, 1, 0xFFFFFFFFu},       // past 64 bits: the largest answer
+      {1, 0, 1ull << 50, 1, 0xFFFFFFFFu},  // past 32 bits of seconds
   };
   for (const Case& each : cases) {
     EXPECT_EQ(EstimateRemainingSeconds(each.total, each.done, each.pieceSize, each.speed),
@@ -144,6 +147,13 @@ TEST_F(NotificationsTest, RateLineShowsSpeedAndKeepsTheLastEstimate) {
   Post(WM_DOWNLOAD_RATE, 10485760, 512);
   Drain();
   EXPECT_EQ(Status(), SpeedLine("  512", "  0"));
+
+  // A 5 GiB piece keeps all its bytes on the way to the window.
+  m_dialog->m_nTotalPieces = 1;
+  m_dialog->m_nDonePieces = 0;
+  Post(WM_DOWNLOAD_RATE, static_cast<WPARAM>(5ull << 30), 1024);
+  Drain();
+  EXPECT_EQ(Status(), SpeedLine(" 1024", " 85"));
 }
 
 TEST_F(NotificationsTest, PlaceholderAndSpeedTextsAreTheTurkishOnes) {
