@@ -11,6 +11,7 @@
 #include "platform/win32/gdi_wrappers.h"
 #include "platform/win32/message_loop.h"
 #include "platform/win32/update_ui.h"
+#include "ui/installer_start.h"
 
 // The last remaining-time estimate in seconds; the rate handler keeps it from
 // one rate report to the next.
@@ -56,7 +57,8 @@ class CMainDlg : public CAxDialogImpl<CMainDlg>,
   void OnLButtonDown(UINT keyFlags, POINT point);
   void OnLButtonUp(UINT keyFlags, POINT point);
 
-  // Starts the downloaded installer and closes the dialog with code 0.
+  // Starts the downloaded installer and closes the dialog with code 0; stays
+  // at the start button when the player declines the consent prompt.
   void LaunchInstaller();
 
   CBitmap m_bmpBackground;
@@ -75,6 +77,8 @@ class CMainDlg : public CAxDialogImpl<CMainDlg>,
   CProgressBarCtrl m_progressTotal;
   boost::thread m_thread;
   BOOL m_bMsgHandled = TRUE;
+  // How the installer is started; tests answer in place of the system.
+  StartCalls m_startCalls = SystemStartCalls();
 
  private:
   void LoadSkin();

@@ -15,7 +15,6 @@
 
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
-using ULONG = std::uint32_t;
 using VARTYPE = std::uint16_t;
 
 struct GUID {

@@ -26,6 +26,19 @@ constexpr Rgb kKeyColour{255, 0, 255};
 
 Piece WindowsInstaller() { return Piece{kInstallerName, ReadFile(VELTRA_WINDOWS_INSTALLER)}; }
 
+// The stand-in's record: started in the program's folder, from the download
+// folder, quoted, without arguments.
+::testing::AssertionResult StartedHereWithoutArguments(const std::string& record,
+                                                       const std::string& work) {
+  std::string folder = work.substr(0, work.size() - 1);
+  std::replace(folder.begin(), folder.end(), '/', '\\');
+  if (record.find("folder: Z:" + folder + "\n") != std::string::npos &&
+      record.find("\\Temp\\Kelpa\\" + std::string(kInstallerName) + "\"\n") != std::string::npos) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << record;
+}
+
 // Every pixel of the face outside the areas drawn over is the background
 // bitmap's; where the bitmap has the key colour, the window is cut away and
 // the screen behind it shows.
@@ -63,19 +76,27 @@ TEST_F(WindowsProgram, FreshDownloadStartsTheInstallerAndASecondRunAsksOnlyForTh
   ASSERT_TRUE(PollUntil(
       30, [&] { return FileExists(Work() + kInstallerMarker); }, 100))
       << "the installer did not run";
-  const std::string record = ReadFile(Work() + kInstallerMarker);
-  std::string folder = Work().substr(0, Work().size() - 1);
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  EXPECT_NE(record.find("folder: Z:" + folder + "\n"), std::string::npos) << record;
-  EXPECT_NE(record.find("\\Temp\\Kelpa\\" + std::string(kInstallerName) + "\"\n"),
-            std::string::npos)
-      << "started from the download folder, quoted, without arguments: " << record;
+  EXPECT_TRUE(StartedHereWithoutArguments(ReadFile(Work() + kInstallerMarker), Work()));
 
   ASSERT_TRUE(LaunchToStartButton());
   EXPECT_EQ(PieceRequests(pieces.size()), std::vector<std::string>{});
   EXPECT_EQ(ManifestRequests(), 2);
   ClickClose();
   EXPECT_EQ(WaitForExit(10), 0);
+}
+
+// An installer whose manifest asks for administrator rights (wine starts it
+// as it is; Windows only through the shell, after the consent prompt).
+TEST_F(WindowsProgram, InstallerThatAsksForAdministratorRightsStarts) {
+  const Piece installer{kInstallerName, ReadFile(VELTRA_WINDOWS_ADMIN_INSTALLER)};
+  Publish({DataPiece("Veltra.part1", 1024, 54), installer});
+  ASSERT_TRUE(LaunchToStartButton());
+  ClickStart();
+  EXPECT_EQ(WaitForExit(10), 0);
+  ASSERT_TRUE(PollUntil(
+      30, [&] { return FileExists(Work() + kInstallerMarker); }, 100))
+      << "the installer did not run";
+  EXPECT_TRUE(StartedHereWithoutArguments(ReadFile(Work() + kInstallerMarker), Work()));
 }
 
 TEST_F(WindowsProgram, TheWindowIsTheSkinPixelForPixel) {

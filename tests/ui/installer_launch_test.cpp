@@ -192,6 +192,42 @@ TEST_F(FailedLaunchTest, ShowsItsBoxThenEndsWithMinusOne) {
   g_strInstallerPath.clear();
 }
 
+// The player declines the consent prompt: no box, the dialog stays at the
+// start button, and the next press asks again.
+int g_shellCalls = 0;
+bool g_playerConsents = false;
+BOOL RefusedWithoutElevation(LPSTR, PROCESS_INFORMATION*) {
+  SetLastError(ERROR_ELEVATION_REQUIRED);
+  return FALSE;
+}
+BOOL ConsentPrompt(SHELLEXECUTEINFOW*) {
+  ++g_shellCalls;
+  if (g_playerConsents) return TRUE;
+  SetLastError(ERROR_CANCELLED);
+  return FALSE;
+}
+
+TEST_F(FailedLaunchTest, DeclinedConsentKeepsTheStartButtonForAnotherTry) {
+  test_support::ScratchFolder folder;
+  folder.Write("VeltraSetup.exe", "MZ");
+  g_strInstallerPath = folder.PathOf("VeltraSetup.exe");
+  CreateDialog(ui_test::kUnreachableManifest);
+  ShowQuiet();
+  m_dialog->m_startCalls = StartCalls{&RefusedWithoutElevation, &ConsentPrompt};
+  ui_test::BoxDismisser dismisser;
+  m_dialog->LaunchInstaller();
+  m_dialog->LaunchInstaller();
+  EXPECT_EQ(g_shellCalls, 2);
+  EXPECT_TRUE(IsWindow(m_window));
+  EXPECT_TRUE(dismisser.Seen().empty());
+  g_playerConsents = true;
+  m_dialog->LaunchInstaller();
+  EXPECT_FALSE(IsWindow(m_window));
+  EXPECT_EQ(ui_test::PendingExitCode(), 0);
+  EXPECT_TRUE(dismisser.Seen().empty());
+  g_strInstallerPath.clear();
+}
+
 TEST(CommandLineTest, ProgramIsTheQuotedPartOrTheFirstWord) {
   EXPECT_EQ(ProgramOfCommandLine("\"games/a b/c.exe\""), "games/a b/c.exe");
   EXPECT_EQ(ProgramOfCommandLine("\"games/a b/c.exe\" /S"), "games/a b/c.exe");

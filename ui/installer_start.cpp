@@ -1,0 +1,71 @@
+#include "ui/installer_start.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/code_page.h"
+#include "platform/win32/kernel_handle.h"
+#include "platform/win32/ui_types.h"
+#include "utility/regular_file.h"
+
+namespace {
+
+BOOL CreateInstallerProcess(LPSTR commandLine, PROCESS_INFORMATION* process) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, nullptr, &startup, process);
+}
+
+// The path as CreateProcessA reads it: in the ANSI code page.
+std::vector<WCHAR> WidePath(const std::string& path) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  std::vector<WCHAR> wide(length > 0 ? static_cast<std::size_t>(length) : 1, 0);
+  if (length > 0) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+  return wide;
+}
+
+InstallerStart StartThroughTheShell(const std::string& path, HWND owner, const StartCalls& calls) {
+  const std::vector<WCHAR> file = WidePath(path);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  // Our own box says when the start fails; the call returns only once the
+  // start is done, as the program may end right after it.
+  info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner;
+  info.lpFile = file.data();
+  info.nShow = SW_SHOWNORMAL;
+  if (calls.shellExecute(&info)) {
+    if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+    return InstallerStart::Started;
+  }
+  return GetLastError() == ERROR_CANCELLED ? InstallerStart::Declined : InstallerStart::Failed;
+}
+
+}  // namespace
+
+StartCalls SystemStartCalls() { return StartCalls{&CreateInstallerProcess, &ShellExecuteExW}; }
+
+// Only a regular file reached without a link is started; the system's own
+// start takes any name. It is held open meanwhile, shared for reading only,
+// so that nobody can write it or put another file in its place on Windows
+// before the new process has it.
+InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCalls& calls) {
+  const CRegularFile installer(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+  if (!installer.IsOpen()) {
+    SetLastError(installer.WasMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    return InstallerStart::Failed;
+  }
+  const std::string commandLine = "\"" + path + "\"";
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  PROCESS_INFORMATION process{};
+  if (calls.createProcess(buffer.data(), &process)) {
+    // Nobody waits for the installer.
+    if (process.hThread != nullptr) CloseHandle(process.hThread);
+    if (process.hProcess != nullptr) CloseHandle(process.hProcess);
+    return InstallerStart::Started;
+  }
+  if (GetLastError() != ERROR_ELEVATION_REQUIRED) return InstallerStart::Failed;
+  return StartThroughTheShell(path, owner, calls);
+}
