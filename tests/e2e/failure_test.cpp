@@ -54,6 +54,12 @@ TEST_F(Failure, UnusablePackageDataEndsWithTheCorruptDataBoxAndWritesNothing) {
          pieces[1].name = "../x";
          t.Publish(pieces);
        }},
+      {"piece name Windows would store as the one before it",
+       [](E2eTest& t) {
+         std::vector<Piece> pieces = ThreePieces();
+         pieces[1].name = pieces[0].name + ".";
+         t.Publish(pieces);
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -125,6 +125,20 @@ TEST_F(WindowsProgram, MalformedManifestShowsTheCorruptDataBoxAndEndsWith255) {
 
 // "Bağlantı hatası": drawn from its Windows-1254 bytes in code page 1252,
 // the letters would be "Baðlantý hatasý".
+// "Veltra.part1." would be written over the verified "Veltra.part1".
+TEST_F(WindowsProgram, PieceNameWindowsWouldStoreAsAnotherIsCorruptData) {
+  Publish({DataPiece("Veltra.part1", 1024, 55), DataPiece("Veltra.part1.", 1024, 56),
+           WindowsInstaller()});
+  ASSERT_TRUE(Launch());
+  ASSERT_TRUE(WaitForBox(30)) << ProgramStory();
+  const std::string box = Boxes().front();
+  EXPECT_TRUE(BoxSays(box, kPackageDataText));
+  PressEnterOn(box);
+  EXPECT_EQ(WaitForExit(10), 255);
+  EXPECT_EQ(PieceRequests(), std::vector<std::string>{});
+  EXPECT_EQ(FolderNames(DownloadFolder()), std::vector<std::string>{});
+}
+
 TEST_F(WindowsProgram, ConnectionBoxIsInTurkishWhateverTheCodePage) {
   std::string closed;
   {
