@@ -10,6 +10,7 @@
 #include "engine/download_globals.h"
 #include "engine/download_messages.h"
 #include "engine/piece_file.h"
+#include "engine/system_proxy.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"
 #include "platform/win32/process_clock.h"
@@ -118,6 +119,7 @@ std::string CDownloadEngine::FetchManifest() {
   try {
     kelpa::utility::fetch_url manifest(g_szManifestUrl);
     curl_easy_setopt(manifest.curl.handle(), CURLOPT_FAILONERROR, 1L);
+    UseSystemProxy(manifest.curl.handle(), g_szManifestUrl);
     manifest.curl.progress_function = [this](double, double, double, double, void*) {
       return StopRequested(0) ? -1 : 0;
     };
@@ -192,6 +194,7 @@ int CDownloadEngine::TransferPiece(const std::string& url, std::fstream& file) {
   try {
     kelpa::utility::easy_curl transfer;
     curl_easy_setopt(transfer.handle(), CURLOPT_FAILONERROR, 1L);
+    UseSystemProxy(transfer.handle(), url);
     // libcurl's default 16 KiB blocks cost about a fifth of the throughput on a
     // fast link; the curl program itself reads 100 KiB at a time.
     curl_easy_setopt(transfer.handle(), CURLOPT_BUFFERSIZE, kReceiveBlock);
