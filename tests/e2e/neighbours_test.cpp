@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "tests/e2e/e2e_harness.h"
+#include "tests/e2e/local_proxy.h"
 
 namespace e2e {
 namespace {
@@ -78,33 +79,13 @@ TEST_F(Neighbours, UnderARealWindowManagerTheSkinMovesMinimisesAndIgnoresCloseRe
 
 TEST_F(Neighbours, ThroughAnHttpProxyEveryPieceGoesThroughIt) {
   if (!OnPath("tinyproxy")) GTEST_SKIP() << "needs tinyproxy";
-  const int port = kPackagePort + 2;
-  const std::string log = m_root.PathOf("tinyproxy.log");
-  const std::string config = m_root.PathOf("tinyproxy.conf");
-  std::ofstream(config) << "Port " << port << "\nListen 127.0.0.1\nAllow 127.0.0.1\n"
-                        << "Timeout 30\nMaxClients 20\nLogFile \"" << log
-                        << "\"\nLogLevel Connect\n"
-                        << (geteuid() == 0 ? "User root\nGroup root\n" : "");
-  ChildProcess::Options options;
-  options.arguments = {"tinyproxy", "-d", "-c", config};
-  options.environment = EnvironmentWith({});
-  options.output = m_root.PathOf("tinyproxy.out");
-  ChildProcess proxy(options);
-  ASSERT_TRUE(PollUntil(10,
-                        [&] {
-                          return RunTool({"bash", "-c",
-                                          "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(port)},
-                                         EnvironmentWith({}), 5)
-                                         .status == 0 ||
-                                 !proxy.Running();
-                        }) &&
-              proxy.Running())
-      << ReadFile(m_root.PathOf("tinyproxy.out"));
+  LocalProxy proxy(kPackagePort + 2, m_root.PathOf(""));
+  ASSERT_EQ(proxy.Failure(), "");
 
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 300 * 1024, 61),
                                      DataPiece("Veltra.part2", 5000, 62), StandInInstaller()};
   Publish(pieces);
-  ASSERT_TRUE(LaunchToStartButton({{"http_proxy", "http://127.0.0.1:" + std::to_string(port)}}));
+  ASSERT_TRUE(LaunchToStartButton({{"http_proxy", "http://" + proxy.Address()}}));
   EXPECT_TRUE(AllPiecesIntact(pieces));
   int viaProxy = 0;
   for (const test_support::RecordedRequest& request : m_package->Requests()) {
@@ -112,7 +93,7 @@ TEST_F(Neighbours, ThroughAnHttpProxyEveryPieceGoesThroughIt) {
     viaProxy += request.path != kManifestPath ? 1 : 0;
   }
   EXPECT_EQ(viaProxy, 3);
-  const std::string logged = ReadFile(log);
+  const std::string logged = proxy.Log();
   for (const Piece& piece : pieces) {
     EXPECT_NE(logged.find(m_package->Url(kPiecesPath) + "/" + piece.name), std::string::npos)
         << piece.name << " is not in the proxy's log";
