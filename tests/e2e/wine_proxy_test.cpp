@@ -11,7 +11,6 @@
 namespace e2e {
 namespace {
 
-const char kSettingsKey[] = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const char kConnectionsKey[] =
     "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
@@ -73,13 +72,10 @@ class WindowsProgramProxy : public E2eTest {
 
   void ClearSettings() {
     Reg({"delete", kConnectionsKey, "/v", "DefaultConnectionSettings", "/f"});
-    for (const char* value : {"ProxyEnable", "ProxyServer", "ProxyOverride"}) {
-      Reg({"delete", kSettingsKey, "/v", value, "/f"});
-    }
   }
 
-  // With the display: the first program in a prefix starts wine's desktop,
-  // which every later window of the prefix is made on.
+  // With the display: after a reg call without it, the program's window
+  // could not be made in the prefix.
   int Reg(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"wine", "reg"});
     return RunTool(arguments,
@@ -91,23 +87,16 @@ class WindowsProgramProxy : public E2eTest {
         .status;
   }
 
-  // The settings as the settings dialog stores them: in the default
-  // connection's settings (which wine 8.0 reads alone), and the manual proxy
-  // in the older values beside them too.
+  // The default connection's settings, the one place wine 8.0's WinHTTP
+  // reads them from (it ignores the older ProxyServer values beside them).
   ::testing::AssertionResult UseSettings(unsigned flags, const std::string& servers,
                                          const std::string& bypass, const std::string& script) {
     m_settingsWritten = true;
-    const int results[] = {
+    const int result =
         Reg({"add", kConnectionsKey, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d",
-             ConnectionSettingsHex(flags, servers, bypass, script), "/f"}),
-        Reg({"add", kSettingsKey, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d",
-             (flags & kManualProxy) != 0 ? "1" : "0", "/f"}),
-        Reg({"add", kSettingsKey, "/v", "ProxyServer", "/t", "REG_SZ", "/d", servers, "/f"}),
-        Reg({"add", kSettingsKey, "/v", "ProxyOverride", "/t", "REG_SZ", "/d", bypass, "/f"})};
-    for (const int result : results) {
-      if (result != 0) return ::testing::AssertionFailure() << "wine reg add ended with " << result;
-    }
-    return ::testing::AssertionSuccess();
+             ConnectionSettingsHex(flags, servers, bypass, script), "/f"});
+    if (result == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "wine reg add ended with " << result;
   }
 
   // The requests the server saw through the proxy, "path" each.
