@@ -1,9 +1,11 @@
 #include "dialog_host.h"
 
 #include <QDialog>
+#include <QFontDatabase>
 #include <QIcon>
 
 #include "dialog_widget.h"
+#include "gdi_objects.h"
 #include "hosted_control.h"
 #include "platform/win32/dialog_base.h"
 #include "progress_control.h"
@@ -29,10 +31,20 @@ std::unique_ptr<CWindowObject> MakeControl(QWidget* parent, const DialogControlT
   return nullptr;
 }
 
+// The system's family stands in for a face that is not installed.
+std::unique_ptr<CQtFont> FontOf(const DialogTemplate& dialog) {
+  if (dialog.fontPoints <= 0) return nullptr;
+  auto font = std::make_unique<CQtFont>();
+  const QString face = QString::fromStdString(dialog.fontFace);
+  if (QFontDatabase::hasFamily(face)) font->font.setFamily(face);
+  font->font.setPixelSize(PointsToPixels(dialog.fontPoints));
+  return font;
+}
+
 }  // namespace
 
 CDialogHost::CDialogHost(CDialogBase* owner, const DialogTemplate& dialog)
-    : CWindowObject(new CDialogWidget(this), 0, kKind), m_owner(owner) {
+    : CWindowObject(new CDialogWidget(this), 0, kKind), m_owner(owner), m_font(FontOf(dialog)) {
   m_dialogWidget = static_cast<CDialogWidget*>(Widget());
   m_dwStyle = dialog.style;
   m_dwExStyle = dialog.exStyle;
@@ -90,6 +102,8 @@ LRESULT CDialogHost::DefaultProcessing(UINT message, WPARAM wParam, LPARAM lPara
     case WM_NCLBUTTONDOWN:
       if (wParam == HTCAPTION && m_widget) m_dialogWidget->BeginMove();
       return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(static_cast<HFONT>(m_font.get()));
     case WM_SETICON: {
       HICON previous = wParam == ICON_BIG ? m_bigIcon : m_smallIcon;
       SetIcon(wParam, reinterpret_cast<HICON>(lParam));

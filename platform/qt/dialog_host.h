@@ -1,7 +1,7 @@
 #pragma once
 #include "layer_private.h"
-// The window of a dialog: its widget, its child controls and its default
-// message processing. Platform layer only; user-interface thread only.
+// The window of a dialog: its widget, its child controls, its font and its
+// default message processing. Platform layer only; user-interface thread only.
 
 #include <memory>
 #include <vector>
@@ -11,6 +11,7 @@
 
 class CDialogBase;
 class CDialogWidget;
+struct CQtFont;
 
 class CDialogHost final : public CWindowObject {
  public:
@@ -38,6 +39,8 @@ class CDialogHost final : public CWindowObject {
   CDialogBase* m_owner;
   CDialogWidget* m_dialogWidget;
   std::vector<std::unique_ptr<CWindowObject>> m_controls;
+  // The template's font, WM_GETFONT's answer; null when it names none.
+  std::unique_ptr<CQtFont> m_font;
   HICON m_bigIcon = nullptr;
   HICON m_smallIcon = nullptr;
   bool m_bDestroying = false;

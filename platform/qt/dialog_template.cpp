@@ -71,10 +71,14 @@ bool ReadDialogLine(const std::vector<std::string>& tokens, DialogTemplate& dial
   const std::string& keyword = tokens[0];
   if (keyword == "STYLE") return tokens.size() == 2 && ReadNumber(tokens[1], dialog.style);
   if (keyword == "EXSTYLE") return tokens.size() == 2 && ReadNumber(tokens[1], dialog.exStyle);
-  // The layer draws with the system's font.
-  if (keyword == "FONT" || keyword == "CAPTION" || keyword == "LANGUAGE" || keyword == "BEGIN") {
+  // FONT POINTS, "FACE", WEIGHT, ITALIC, CHARSET: the face and size are what
+  // the layer draws with.
+  if (keyword == "FONT") {
+    if (tokens.size() < 3 || !ReadNumber(tokens[1], dialog.fontPoints)) return false;
+    dialog.fontFace = tokens[2];
     return true;
   }
+  if (keyword == "CAPTION" || keyword == "LANGUAGE" || keyword == "BEGIN") return true;
   if (keyword == "CONTROL") {
     DialogControlTemplate control;
     if (!ReadControl(tokens, control)) return false;
@@ -112,6 +116,8 @@ std::optional<DialogTemplate> ParseDialogTemplate(const std::string& script, int
   }
   return std::nullopt;
 }
+
+LONG PointsToPixels(LONG points) { return MulDiv(points, 96, 72); }
 
 LONG DialogUnitsToPixelsX(LONG units) { return MulDiv(units, 6, 4); }
 LONG DialogUnitsToPixelsY(LONG units) { return MulDiv(units, 13, 8); }

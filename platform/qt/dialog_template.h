@@ -4,7 +4,8 @@
 // it, the one Windows compiles: the dialog's size and styles and its
 // controls, all in dialog units. The dialog's lines are
 //   ID DIALOGEX X, Y, CX, CY
-//   STYLE NUMBER | EXSTYLE NUMBER | FONT ... | CAPTION "..." | LANGUAGE ...
+//   STYLE NUMBER | EXSTYLE NUMBER | FONT POINTS, "FACE", ... | CAPTION "..." |
+//   LANGUAGE ...
 //   BEGIN
 //   CONTROL "TEXT", ID, "CLASS", STYLE, X, Y, CX, CY[, EXSTYLE]
 //   END
@@ -29,12 +30,18 @@ struct DialogTemplate {
   SIZE units{0, 0};
   DWORD style = 0;
   DWORD exStyle = 0;
+  LONG fontPoints = 0;  // 0 when the template names no font
+  std::string fontFace;
   std::vector<DialogControlTemplate> controls;
 };
 
 // Dialog ID of the script; no value when it is missing or a line of it is not
 // one of the forms above.
 std::optional<DialogTemplate> ParseDialogTemplate(const std::string& script, int id);
+
+// A font's point size in pixels at the 96 dots per inch that dialog units
+// assume, rounded like MulDiv.
+LONG PointsToPixels(LONG points);
 
 // Dialog units to pixels at base units of 6 x 13, rounded like MulDiv.
 LONG DialogUnitsToPixelsX(LONG units);

@@ -2,8 +2,10 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "gdi_objects.h"
 #include "window_object.h"
@@ -37,19 +39,34 @@ int TextFlagsOf(UINT format) {
   return Qt::AlignLeft | vertical | Qt::TextSingleLine;
 }
 
+// The room the text takes from the rectangle's top-left corner: one line as
+// wide as the text, or lines wrapped at the rectangle's width.
+int MeasureText(const QFont& font, const QString& text, RECT* rect, UINT format) {
+  const QRect room(rect->left, rect->top, std::max(rect->right - rect->left, LONG{0}),
+                   std::max(rect->bottom - rect->top, LONG{0}));
+  const QRect taken =
+      QFontMetrics(font).boundingRect(room, TextFlagsOf(format & ~DT_VCENTER), text);
+  rect->right = rect->left + taken.width();
+  rect->bottom = rect->top + taken.height();
+  return taken.height();
+}
+
 }  // namespace
 
 CQtBitmap* BitmapFromHandle(HGDIOBJ object) { return dynamic_cast<CQtBitmap*>(object); }
 CQtRegion* RegionFromHandle(HGDIOBJ object) { return dynamic_cast<CQtRegion*>(object); }
+CQtFont* FontFromHandle(HGDIOBJ object) { return dynamic_cast<CQtFont*>(object); }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   auto* hdc = new DeviceContext;
+  hdc->font = &hdc->stockFont;
   CWindowObject* object = CWindowObject::FromHandle(window);
   QRect area;
   if (object != nullptr) {
     hdc->painter = object->ActivePainter();
     area = object->ActivePaintRect();
   }
+  if (hdc->painter != nullptr) hdc->stockFont.font = hdc->painter->font();
   if (paint != nullptr) {
     paint->hdc = hdc;
     paint->fErase = FALSE;
@@ -71,6 +88,7 @@ HDC CreateCompatibleDC(HDC) {
   hdc->stockBitmap.image = QImage(1, 1, QImage::Format_RGB32);
   hdc->stockBitmap.image.fill(Qt::black);
   hdc->bitmap = &hdc->stockBitmap;
+  hdc->font = &hdc->stockFont;
   return hdc;
 }
 
@@ -81,11 +99,11 @@ BOOL DeleteDC(HDC hdc) {
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
+  if (hdc == nullptr) return nullptr;
+  if (CQtFont* font = FontFromHandle(object)) return std::exchange(hdc->font, font);
   CQtBitmap* bitmap = BitmapFromHandle(object);
-  if (hdc == nullptr || !hdc->memory || bitmap == nullptr) return nullptr;
-  CQtBitmap* previous = hdc->bitmap;
-  hdc->bitmap = bitmap;
-  return previous;
+  if (!hdc->memory || bitmap == nullptr) return nullptr;
+  return std::exchange(hdc->bitmap, bitmap);
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
@@ -155,15 +173,17 @@ COLORREF SetTextColor(HDC hdc, COLORREF color) {
 }
 
 int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format) {
-  if (hdc == nullptr || text == nullptr || rect == nullptr || hdc->painter == nullptr) return 0;
+  if (hdc == nullptr || text == nullptr || rect == nullptr) return 0;
   const QString shown = QString::fromUtf16(text, length);
-  if (shown.isEmpty()) return 0;
+  if (format & DT_CALCRECT) return MeasureText(hdc->font->font, shown, rect, format);
+  if (shown.isEmpty() || hdc->painter == nullptr) return 0;
   const QRect area(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
   QPainter& painter = *hdc->painter;
   painter.save();
   painter.setClipRect(area, Qt::IntersectClip);
   const int flags = TextFlagsOf(format);
   painter.setPen(ColorOf(hdc->textColor));
+  painter.setFont(hdc->font->font);
   QRect drawn;
   painter.drawText(area, flags, shown, &drawn);
   painter.restore();

@@ -1,6 +1,6 @@
 #pragma once
-// GDI on QPainter, QImage and QRegion: device contexts, bitmaps, regions and
-// text. User-interface thread only. Paint device contexts draw only between
+// GDI on QPainter, QImage, QRegion and QFont: device contexts, bitmaps,
+// regions, fonts and text. User-interface thread only. Paint device contexts draw only between
 // BeginPaint and EndPaint inside a repaint of the window; outside one,
 // BeginPaint hands out a context that can only make compatible ones.
 
@@ -16,7 +16,8 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 // A memory context holding a 1 x 1 bitmap until another is selected.
 HDC CreateCompatibleDC(HDC hdc);
 BOOL DeleteDC(HDC hdc);
-// Returns the object that was selected before, or null for a null object.
+// A font goes into any context, a bitmap only into a memory one. Returns the
+// object of that kind selected before; null when nothing was selected.
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object);
 BOOL DeleteObject(HGDIOBJ object);
 
@@ -31,7 +32,9 @@ int CombineRgn(HRGN destination, HRGN first, HRGN second, int mode);
 
 int SetBkMode(HDC hdc, int mode);
 COLORREF SetTextColor(HDC hdc, COLORREF color);
-// A length of -1 means up to the terminating zero.
+// In the context's font. A length of -1 means up to the terminating zero.
+// With DT_CALCRECT it draws nothing and moves the rectangle's right and bottom
+// edges to fit the text instead; any context can measure.
 int DrawTextW(HDC hdc, LPCWSTR text, int length, RECT* rect, UINT format);
 
 // Bitmaps are the program's embedded resources ":/bitmap/ID".

@@ -26,9 +26,11 @@ struct GdiObject {
 };
 struct GdiBitmap : GdiObject {};
 struct GdiRegion : GdiObject {};
+struct GdiFont : GdiObject {};
 using HGDIOBJ = GdiObject*;
 using HBITMAP = GdiBitmap*;
 using HRGN = GdiRegion*;
+using HFONT = GdiFont*;
 
 struct DeviceContext;
 using HDC = DeviceContext*;
@@ -73,6 +75,7 @@ struct BITMAP {
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
 constexpr UINT WM_KEYDOWN = 0x0100;
@@ -139,6 +142,7 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 
 constexpr UINT DT_VCENTER = 0x00000004;
 constexpr UINT DT_SINGLELINE = 0x00000020;
+constexpr UINT DT_CALCRECT = 0x00000400;
 
 // Resources, icons and cursors.
 constexpr UINT IMAGE_ICON = 1;

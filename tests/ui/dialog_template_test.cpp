@@ -27,6 +27,8 @@ TEST(DialogTemplateTest, ShippedTemplateMapsToTheSkinsPixels) {
   EXPECT_EQ(dialog->units.cy, 388);
   EXPECT_EQ(dialog->style, 0x00080040u);
   EXPECT_EQ(dialog->exStyle, 0x20u);
+  EXPECT_EQ(dialog->fontFace, "MS Sans Serif");
+  EXPECT_EQ(PointsToPixels(dialog->fontPoints), 11) << "8 points at 96 dots per inch";
   ASSERT_EQ(dialog->controls.size(), 3u);
 
   struct Expected {
@@ -55,6 +57,7 @@ TEST(DialogTemplateTest, MalformedOrMissingTemplatesAreRefused) {
   const std::string head = "7 DIALOGEX 0, 0, 10, 10\nBEGIN\n";
   const char* broken[] = {
       "STYLE zz\n",                                       // not a number
+      "FONT eight, \"x\"\n",                              // not a number
       "CONTROL \"\", 5, \"x\", 0x0, 1, 2, 3\n",           // short control
       "CONTROL \"\", 5, \"x\", 0x0, 1, 2, 3, 4, 5, 6\n",  // long control
       "PUSHBUTTON \"x\", 1, 1, 1, 1, 1\n",                // unknown item
