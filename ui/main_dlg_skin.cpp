@@ -3,6 +3,7 @@
 #include "ui/main_dlg.h"
 #include "ui/screen_text.h"
 #include "ui/skin_layout.h"
+#include "ui/status_line_font.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ void CMainDlg::DrawStatusText(HDC hdc) {
   RECT area = g_rcStatus;
   boost::mutex::scoped_lock lock(m_mutex);
   const ScreenString status = ScreenText(m_strStatus);
+  const HGDIOBJ previousFont = SelectStatusLineFont(hdc, m_hWnd);
   DrawTextW(hdc, status.c_str(), static_cast<int>(status.size()), &area,
             DT_SINGLELINE | DT_VCENTER);
+  if (previousFont != nullptr) SelectObject(hdc, previousFont);
 }
