@@ -1,6 +1,8 @@
 #include "engine/system_proxy.h"
 
+#include <boost/thread/mutex.hpp>
 #include <cstdlib>
+#include <map>
 #include <optional>
 
 #include "engine/proxy_choice.h"
@@ -80,11 +82,38 @@ std::optional<ProxyList> AutomaticProxy(const std::string& url, const UserSettin
   return answer;
 }
 
+// The scheme, host and port of an address.
+std::string OriginOf(const std::string& url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return url;
+  return url.substr(0, url.find('/', scheme + 3));
+}
+
+std::string AskTheSettings(const std::string& url) {
+  const UserSettings settings = ReadUserSettings();
+  return ProxyForUrl(url, AutomaticProxy(url, settings).value_or(settings.manual));
+}
+
+// Asking takes a while (detection asks the network, and even a failed one
+// cost tens of milliseconds under wine), and a package's pieces share one
+// server, so each origin is asked once in the process's life.
+std::string SystemProxyFor(const std::string& url) {
+  static boost::mutex guard;
+  static std::map<std::string, std::string> answers;
+  const std::string origin = OriginOf(url);
+  {
+    boost::mutex::scoped_lock lock(guard);
+    const auto known = answers.find(origin);
+    if (known != answers.end()) return known->second;
+  }
+  const std::string proxy = AskTheSettings(url);
+  boost::mutex::scoped_lock lock(guard);
+  return answers.emplace(origin, proxy).first->second;
+}
+
 }  // namespace
 
 void UseSystemProxy(CURL* handle, const std::string& url) {
   if (ProxyVariablesApply(url, EnvironmentProxyVariables())) return;
-  const UserSettings settings = ReadUserSettings();
-  const ProxyList proxies = AutomaticProxy(url, settings).value_or(settings.manual);
-  curl_easy_setopt(handle, CURLOPT_PROXY, ProxyForUrl(url, proxies).c_str());
+  curl_easy_setopt(handle, CURLOPT_PROXY, SystemProxyFor(url).c_str());
 }

@@ -10,5 +10,6 @@
 // handle's CURLOPT_PROXY from the user's Internet settings: their automatic
 // configuration (a script, or one detected on the network) when they ask for
 // it and it answers, else their own proxy list and bypass list; a direct
-// connection when none of these names a proxy.
+// connection when none of these names a proxy. The settings are asked once
+// for each scheme, host and port in the process's life.
 void UseSystemProxy(CURL* handle, const std::string& url);
