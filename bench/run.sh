@@ -10,7 +10,8 @@
 #     from the same source and options, both under wine;
 #   - 2,000 pieces of 16 KiB: the worker against curl -K (one process,
 #     connections reused), curl -K with a new connection per file, wget -i
-#     and aria2c -j1 -i;
+#     and aria2c -j1 -i, and with BENCH_WINDOWS=1 the Windows worker against
+#     curl.exe -K under wine;
 #   - the piece check over 1 GiB of present pieces against zlib's crc32()
 #     with the same reads and against dd bs=1M (reading alone);
 #   - the worker alone on the whole program's package (vs curl -K), then
@@ -142,6 +143,8 @@ for package in big small vltsetup_palamut; do
       echo "output = \"$dl/$name\""
     done
   } > "$work/$package.curl"
+  # The same for curl.exe, through wine's Z: drive (Windows takes "/" too).
+  sed 's|^output = "|output = "Z:|' "$work/$package.curl" > "$work/$package.wincurl"
   {
     echo "$base/$package/vlt_package.txt"
     for name in $(names_of $package); do echo "$base/$package/$name"; done
@@ -179,6 +182,7 @@ windows_curl_o() {
   done
   timed on_wine wine "$windows_curl" "${arguments[@]}"
 }
+windows_curl_k() { timed on_wine wine "$windows_curl" -s -K "Z:$work/$1.wincurl"; }
 curl_o() {
   fresh "$dl"
   local start
@@ -241,14 +245,21 @@ race() {  # label package side...
   summary "$label" "$@"
 }
 
+# One wine server for every Windows side, as a player's session has.
+[ "$windows" != 1 ] || on_wine wineserver -p
 # The Windows sides race in the same turns and are compared with each other.
 if wanted piece; then
-  [ "$windows" != 1 ] || on_wine wineserver -p
   take_turns big worker curl_o "${linux_more[@]}" "${windows_sides[@]}"
   summary "piece 512 MiB" worker curl_o "${linux_more[@]}"
   [ "$windows" != 1 ] || summary "piece 512 MiB under wine" "${windows_sides[@]}"
 fi
-wanted small && race "package 2000 x 16 KiB" small worker curl_k curl_k_close wget_i aria2c_i
+if wanted small; then
+  small_windows=()
+  [ "$windows" != 1 ] || small_windows=(windows_worker windows_curl_k)
+  take_turns small worker curl_k curl_k_close wget_i aria2c_i "${small_windows[@]}"
+  summary "package 2000 x 16 KiB" worker curl_k curl_k_close wget_i aria2c_i
+  [ "$windows" != 1 ] || summary "package 2000 x 16 KiB under wine" "${small_windows[@]}"
+fi
 
 # The piece check reads the whole-program package, which is in page cache.
 # zlib reads in the check's own block size.
