@@ -17,6 +17,10 @@ BOOL CreateInstallerProcess(LPSTR commandLine, PROCESS_INFORMATION* process) {
                         nullptr, nullptr, &startup, process);
 }
 
+// The system's own call has the system's calling convention, which on 32-bit
+// Windows is not that of a plain function.
+BOOL ShellExecuteInstaller(SHELLEXECUTEINFOW* info) { return ShellExecuteExW(info); }
+
 // The path as CreateProcessA reads it: in the ANSI code page.
 std::vector<WCHAR> WidePath(const std::string& path) {
   const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
@@ -44,7 +48,9 @@ InstallerStart StartThroughTheShell(const std::string& path, HWND owner, const S
 
 }  // namespace
 
-StartCalls SystemStartCalls() { return StartCalls{&CreateInstallerProcess, &ShellExecuteExW}; }
+StartCalls SystemStartCalls() {
+  return StartCalls{&CreateInstallerProcess, &ShellExecuteInstaller};
+}
 
 // Only a regular file reached without a link is started; the system's own
 // start takes any name. It is held open meanwhile, shared for reading only,
