@@ -44,8 +44,18 @@ set_target_properties(Boost::filesystem PROPERTIES
 # Tests and other built programs run under wine, in a prefix of the build's
 # own, quietly, with no installer dialog for Mono or the HTML engine, and no
 # debugger left waiting after a crash.
-find_program(VELTRA_WINE wine REQUIRED)
-find_program(VELTRA_WINESERVER wineserver REQUIRED)
+# The 32-bit build's wine is not the machine's: it runs in a root of its own,
+# entered by the command VELTRA_WINE_RUNNER names, and found there by name.
+set(VELTRA_WINE_RUNNER "" CACHE STRING
+    "The command wine runs under, empty for the machine's own wine (scripts/wine32_root.sh;run for 32-bit wine)")
+if(VELTRA_WINE_RUNNER)
+  set(VELTRA_WINE wine)
+  set(VELTRA_WINESERVER wineserver)
+else()
+  find_program(VELTRA_WINE wine REQUIRED)
+  find_program(VELTRA_WINESERVER wineserver REQUIRED)
+endif()
 set(VELTRA_WINE_PREFIX "${PROJECT_BINARY_DIR}/wine" CACHE PATH "The build's wine prefix")
-set(VELTRA_WINE_ENVIRONMENT "${PROJECT_SOURCE_DIR}/scripts/wine_env.sh" "${VELTRA_WINE_PREFIX}")
+set(VELTRA_WINE_ENVIRONMENT ${VELTRA_WINE_RUNNER} "${PROJECT_SOURCE_DIR}/scripts/wine_env.sh"
+    "${VELTRA_WINE_PREFIX}")
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VELTRA_WINE_ENVIRONMENT} "${VELTRA_WINE}")

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Builds the 64-bit Windows program and its tests in build-windows/ with
-# Debian's mingw-w64, and a wine prefix to run them in:
+# Builds the Windows program and its tests with Debian's mingw-w64, for
+# 64-bit Windows in build-windows/ and for 32-bit Windows in build-windows32/,
+# each with a wine prefix to run them in:
 #
-#   scripts/build_windows.sh [CMAKE-OPTION]...    then    ctest --test-dir build-windows
+#   scripts/build_windows.sh [--arch x86_64|i686] [CMAKE-OPTION]...
+#   then    ctest --test-dir build-windows    and    ctest --test-dir build-windows32
+#
+# Both are built unless --arch picks one. The 32-bit tests run under 32-bit
+# wine in a Debian root of the project's own (scripts/wine32_root.sh), made
+# here, where this machine runs 32-bit x86 code; where it does not, the
+# 32-bit program is built without its tests and the reason is printed.
 #
 # It installs what is missing (the cross compiler, wine, a deb-src entry for
 # Debian's own archive), then builds the libraries from Debian's source
@@ -16,9 +23,14 @@
 # cache; it is ${XDG_CACHE_HOME:-~/.cache}/veltra-windows otherwise.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build-windows"
-toolchain="$root/cmake/mingw-w64-x86_64.cmake"
-triple=x86_64-w64-mingw32
+architectures=(x86_64 i686)
+if [ "${1:-}" = --arch ]; then
+  case "${2:-}" in
+    x86_64 | i686) architectures=("$2") ;;
+    *) echo "usage: build_windows.sh [--arch x86_64|i686] [CMAKE-OPTION]..." >&2; exit 2 ;;
+  esac
+  shift 2
+fi
 cache="${VELTRA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/veltra-windows}"
 jobs="$(nproc)"
 
@@ -136,23 +148,58 @@ curl_name="$(source_name curl)"
 boost_name="$(source_name boost1.74)"
 [ -n "$curl_name" ] && [ -n "$boost_name" ] || { echo "apt-get source found no curl or boost1.74" >&2; exit 1; }
 googletest_name="googletest_$(dpkg-query -W -f='${Version}' googletest)"
-deps="$(cached "$triple-$curl_name" build_curl bin/curl.exe)"
-deps="$deps;$(cached "$triple-$boost_name" build_boost)"
-deps="$deps;$(cached "$triple-$googletest_name" build_googletest)"
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DVELTRA_WINDOWS_DEPS="$deps" -DVELTRA_BUILD_UI=ON -DVELTRA_BUILD_BENCH=OFF "$@"
-cmake --build "$build" -j"$jobs"
+# The prefix a build's tests run in, made once, with no dialog and no
+# debugger, and wine's null display driver: windows exist and take messages
+# with no X display at all (without it wine makes no window there). The
+# command given first runs wine (in the 32-bit root for the 32-bit build).
+make_wine_prefix() {
+  local build="$1" prefix wine_env
+  shift
+  prefix="$(cmake -L -N "$build" | sed -n 's/^VELTRA_WINE_PREFIX:PATH=//p')"
+  wine_env=("$@" "$root/scripts/wine_env.sh" "$prefix")
+  if ! grep -qs '"Graphics"="null"' "$prefix/user.reg"; then
+    echo "making the wine prefix $prefix"
+    timeout 300 "${wine_env[@]}" wineboot -i >/dev/null 2>&1
+    timeout 60 "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
+      >/dev/null 2>&1
+    timeout 60 "${wine_env[@]}" wineserver -w
+  fi
+}
 
-# The prefix the tests run in, made once, with no dialog and no debugger,
-# and wine's null display driver: windows exist and take messages with no X
-# display at all (without it wine makes no window there).
-prefix="$(cmake -L -N "$build" | sed -n 's/^VELTRA_WINE_PREFIX:PATH=//p')"
-wine_env=("$root/scripts/wine_env.sh" "$prefix")
-if ! grep -qs '"Graphics"="null"' "$prefix/user.reg"; then
-  echo "making the wine prefix $prefix"
-  timeout 300 "${wine_env[@]}" wineboot -i >/dev/null 2>&1
-  timeout 60 "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
-    >/dev/null 2>&1
-  timeout 60 "${wine_env[@]}" wineserver -w
-fi
+build_for() {
+  local architecture="$1" build runner=() tests=() skip_tests=()
+  shift
+  triple="$architecture-w64-mingw32"
+  toolchain="$root/cmake/mingw-w64-$architecture.cmake"
+  build="$root/build-windows"
+  if [ "$architecture" = i686 ]; then
+    build="$root/build-windows32"
+    local why
+    if why="$("$root/scripts/wine32_root.sh" can-run)"; then
+      "$root/scripts/wine32_root.sh" make
+      runner=("$root/scripts/wine32_root.sh" run)
+      tests=(-DVELTRA_BUILD_TESTS=ON)
+    else
+      echo "building the 32-bit program without its tests: $why"
+      skip_tests=(-DVELTRA_BUILD_TESTS=OFF)
+    fi
+  fi
+  local deps
+  deps="$(cached "$triple-$curl_name" build_curl bin/curl.exe)"
+  deps="$deps;$(cached "$triple-$boost_name" build_boost)"
+  deps="$deps;$(cached "$triple-$googletest_name" build_googletest)"
+  local runner_list
+  runner_list="$(IFS=';'; echo "${runner[*]}")"
+  cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DVELTRA_WINDOWS_DEPS="$deps" -DVELTRA_BUILD_UI=ON -DVELTRA_BUILD_BENCH=OFF \
+    -DVELTRA_WINE_RUNNER="$runner_list" "${tests[@]}" "$@" "${skip_tests[@]}"
+  cmake --build "$build" -j"$jobs"
+  if [ "$architecture" = x86_64 ] || [ ${#runner[@]} -gt 0 ]; then
+    make_wine_prefix "$build" "${runner[@]}"
+  fi
+}
+
+for architecture in "${architectures[@]}"; do
+  build_for "$architecture" "$@"
+done

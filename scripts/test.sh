@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, configures, builds and runs every test, then runs
 # the tests again under the sanitizers and fuzzes the manifest parser
-# (scripts/sanitize.sh), then builds the Windows program and runs its tests
-# under wine (scripts/build_windows.sh).
+# (scripts/sanitize.sh), then builds the 64-bit and 32-bit Windows programs
+# and runs their tests under wine (scripts/build_windows.sh).
 #   --quick       skips the sanitizer and fuzzer passes
 #   --no-windows  skips the Windows build and its tests
 set -euo pipefail
@@ -58,6 +58,16 @@ if [ "$windows" = 1 ]; then
   ctest --test-dir "$root/build-windows" --output-on-failure -j2
   stage_done "the Windows tests"
   # The Windows program under wine on Xvfb, driven from the Linux build.
-  ctest --test-dir "$build" --output-on-failure -L e2e-windows
+  ctest --test-dir "$build" --output-on-failure -L '^e2e-windows$'
   stage_done "the Windows end-to-end tests"
+  # The 32-bit program's, under 32-bit wine in the project's Debian root,
+  # where this machine runs 32-bit code.
+  if why="$("$root/scripts/wine32_root.sh" can-run)"; then
+    ctest --test-dir "$root/build-windows32" --output-on-failure -j2
+    stage_done "the 32-bit Windows tests"
+    ctest --test-dir "$build" --output-on-failure -L '^e2e-windows32$'
+    stage_done "the 32-bit Windows end-to-end tests"
+  else
+    echo "== skipping the 32-bit Windows tests: $why"
+  fi
 fi

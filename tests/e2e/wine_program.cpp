@@ -14,6 +14,7 @@
 #include <boost/filesystem.hpp>
 
 #include "tests/e2e/program_under_test.h"
+#include "tests/e2e/wine_command.h"
 
 namespace e2e {
 
@@ -22,20 +23,38 @@ const char kReferenceBoxTitle[] = "^e2e-reference-box$";
 namespace {
 
 const char kPrefix[] = VELTRA_E2E_WINE_PREFIX;
+// The script that enters the 32-bit wine root, or empty for this machine's
+// own wine.
+const char kRunner[] = VELTRA_E2E_WINE_RUNNER;
 
 ChildProcess& WindowManager() {
   static ChildProcess manager;
   return manager;
 }
 
+// The 32-bit root's folder as this process's environment finds it, for
+// commands run with another HOME. Empty without a runner.
+const std::string& RootFolder() {
+  static const std::string folder = [] {
+    if (!*kRunner) return std::string();
+    std::string path = RunTool({kRunner, "path"}, EnvironmentWith({}), 30).output;
+    while (!path.empty() && path.back() == '\n') path.pop_back();
+    return path;
+  }();
+  return folder;
+}
+
 // Quiet, no installer dialog for Mono or the HTML engine, no debugger left
 // waiting after a crash, none of the caller's proxies.
 std::map<std::string, std::string> WineEnvironment(const VirtualDisplay& display) {
-  return {{"DISPLAY", display.Name()}, {"WINEPREFIX", kPrefix},
-          {"WINEDEBUG", "-all"},       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d"},
-          {"http_proxy", ""},          {"HTTP_PROXY", ""},
-          {"https_proxy", ""},         {"HTTPS_PROXY", ""},
-          {"all_proxy", ""},           {"ALL_PROXY", ""}};
+  std::map<std::string, std::string> environment = {
+      {"DISPLAY", display.Name()}, {"WINEPREFIX", kPrefix},
+      {"WINEDEBUG", "-all"},       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d"},
+      {"http_proxy", ""},          {"HTTP_PROXY", ""},
+      {"https_proxy", ""},         {"HTTPS_PROXY", ""},
+      {"all_proxy", ""},           {"ALL_PROXY", ""}};
+  if (*kRunner) environment["VELTRA_WINE32_ROOT"] = RootFolder();
+  return environment;
 }
 
 // Wine names the Windows user after the Unix one.
@@ -70,20 +89,32 @@ std::string Utf16Digits(std::string utf8) {
 
 }  // namespace
 
+std::vector<std::string> WineCommand(std::vector<std::string> command) {
+  if (*kRunner) command.insert(command.begin(), {kRunner, "run"});
+  return command;
+}
+
 std::string ProgramUnavailable() {
   if (!boost::filesystem::exists(VELTRA_WINDOWS_PROGRAM)) {
     return "the Windows program is not built: scripts/build_windows.sh";
   }
   if (!OnPath("wine") || !OnPath("openbox")) return "needs wine and openbox";
+  if (*kRunner) {
+    const ToolResult check = RunTool({kRunner, "can-run"}, EnvironmentWith({}), 30);
+    if (check.status != 0) return check.output;
+    if (RunTool({kRunner, "run", "true"}, EnvironmentWith({}), 30).status != 0) {
+      return "the 32-bit wine root is not made: scripts/wine32_root.sh make";
+    }
+  }
   return std::string();
 }
 
 void PrepareProgramSuite(const VirtualDisplay& display) {
   const std::vector<std::string> environment = EnvironmentWith(WineEnvironment(display));
   if (!boost::filesystem::exists(std::string(kPrefix) + "/system.reg")) {
-    RunTool({"wineboot", "-i"}, environment, 300);
+    RunTool(WineCommand({"wineboot", "-i"}), environment, 300);
   }
-  RunTool({"wineserver", "-p"}, environment, 30);
+  RunTool(WineCommand({"wineserver", "-p"}), environment, 30);
   ChildProcess::Options options;
   options.arguments = {"openbox"};
   options.environment = EnvironmentWith({{"DISPLAY", display.Name()}});
@@ -97,7 +128,7 @@ void PrepareProgramSuite(const VirtualDisplay& display) {
 }
 
 void EndProgramSuite() {
-  RunTool({"wineserver", "-k"}, EnvironmentWith({{"WINEPREFIX", kPrefix}}), 30);
+  RunTool(WineCommand({"wineserver", "-k"}), EnvironmentWith({{"WINEPREFIX", kPrefix}}), 30);
   WindowManager().Kill();
 }
 
@@ -112,7 +143,7 @@ ChildProcess::Options ProgramStart(const PlayerFolders& folders, const VirtualDi
   changes["HOME"] = folders.home;
   for (const auto& [name, value] : environment) changes[name] = value;
   ChildProcess::Options options;
-  options.arguments = {"wine", VELTRA_WINDOWS_PROGRAM};
+  options.arguments = WineCommand({"wine", VELTRA_WINDOWS_PROGRAM});
   options.environment = EnvironmentWith(changes);
   options.folder = folders.work;
   return options;
@@ -124,7 +155,7 @@ std::string ProgramDownloadFolder(const PlayerFolders&) {
 
 ChildProcess StartReferenceBox(const std::string& text, const VirtualDisplay& display) {
   ChildProcess::Options options;
-  options.arguments = {"wine", VELTRA_WINDOWS_REFERENCE_BOX, Utf16Digits(text)};
+  options.arguments = WineCommand({"wine", VELTRA_WINDOWS_REFERENCE_BOX, Utf16Digits(text)});
   options.environment = EnvironmentWith(WineEnvironment(display));
   return ChildProcess(options);
 }

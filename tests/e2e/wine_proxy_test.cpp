@@ -7,6 +7,7 @@
 
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/local_proxy.h"
+#include "tests/e2e/wine_command.h"
 
 namespace e2e {
 namespace {
@@ -78,7 +79,7 @@ class WindowsProgramProxy : public E2eTest {
   // could not be made in the prefix.
   int Reg(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"wine", "reg"});
-    return RunTool(arguments,
+    return RunTool(WineCommand(arguments),
                    EnvironmentWith({{"DISPLAY", Display().Name()},
                                     {"WINEPREFIX", VELTRA_E2E_WINE_PREFIX},
                                     {"WINEDEBUG", "-all"},
