@@ -57,6 +57,8 @@ if [ "$windows" = 1 ]; then
   stage_done "the Windows build"
   ctest --test-dir "$root/build-windows" --output-on-failure -j2
   stage_done "the Windows tests"
+  "$root/scripts/check_signing.sh" "$root/build-windows/app/veltra-setup.exe"
+  stage_done "signing"
   # The Windows program under wine on Xvfb, driven from the Linux build.
   ctest --test-dir "$build" --output-on-failure -L '^e2e-windows$'
   stage_done "the Windows end-to-end tests"
