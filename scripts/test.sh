@@ -57,7 +57,9 @@ if [ "$windows" = 1 ]; then
   stage_done "the Windows build"
   ctest --test-dir "$root/build-windows" --output-on-failure -j2
   stage_done "the Windows tests"
-  "$root/scripts/check_signing.sh" "$root/build-windows/app/veltra-setup.exe"
+  for program in "$root"/build-windows{,32}/app/veltra-setup.exe; do
+    "$root/scripts/check_signing.sh" "$program"
+  done
   stage_done "signing"
   # The Windows program under wine on Xvfb, driven from the Linux build.
   ctest --test-dir "$build" --output-on-failure -L '^e2e-windows$'
