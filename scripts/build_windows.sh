@@ -33,6 +33,10 @@ if [ "${1:-}" = --arch ]; then
 fi
 cache="${VELTRA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/veltra-windows}"
 jobs="$(nproc)"
+# The time written into what is built (the programs' link time) is the last
+# commit's unless SOURCE_DATE_EPOCH is given, so one source gives one program.
+SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}"
+export SOURCE_DATE_EPOCH
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -77,6 +81,7 @@ build_curl() {
   scratch="$(unpack_source curl)"
   cmake -S "$scratch/tree" -B "$scratch/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_FLAGS="-ffile-prefix-map=$scratch=source -ffile-prefix-map=$prefix=${prefix##*/}" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=ON -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_ZLIB=OFF \
     -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF -DUSE_LIBIDN2=OFF -DCURL_USE_LIBPSL=OFF \
@@ -97,7 +102,8 @@ build_boost() {
   for headers in "$tree"/libs/*/include/boost "$tree"/libs/numeric/*/include/boost; do
     cp -r "$headers/." "$prefix/include/boost/"
   done
-  local cxx=("$triple-g++-posix" -std=c++17 -O2 -w -I"$prefix/include")
+  local cxx=("$triple-g++-posix" -std=c++17 -O2 -w -I"$prefix/include"
+    -ffile-prefix-map="$scratch=source" -ffile-prefix-map="$prefix=${prefix##*/}")
   local thread=(-DBOOST_THREAD_BUILD_LIB=1 -DBOOST_THREAD_WIN32 -DWIN32_LEAN_AND_MEAN
     -DBOOST_USE_WINDOWS_H -DBOOST_THREAD_USES_CHRONO -DBOOST_CHRONO_HEADER_ONLY)
   local filesystem=(-DBOOST_FILESYSTEM_SOURCE -DBOOST_FILESYSTEM_STATIC_LINK=1
@@ -122,6 +128,7 @@ build_googletest() {
   scratch="$(mktemp -d "$cache/source.XXXXXX")"
   cmake -S /usr/src/googletest -B "$scratch" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \
+    -DCMAKE_CXX_FLAGS="-ffile-prefix-map=$scratch=source -ffile-prefix-map=$prefix=${prefix##*/}" \
     >"$scratch/configure.log"
   cmake --build "$scratch" -j"$jobs" >"$scratch/build.log"
   cmake --install "$scratch" >/dev/null
@@ -129,9 +136,11 @@ build_googletest() {
 }
 
 # Builds one library into its cache folder unless it is there (and holds the
-# file named third, if any); prints the folder.
+# file named third, if any); prints the folder. The folder's name ends in the
+# revision of the recipes above, raised whenever a change to them changes the
+# bytes they build, so that a cache of older recipes is not used.
 cached() {
-  local name="$1" builder="$2" prefix="$cache/$1" needed="${3:-.complete}"
+  local name="$1-r2" builder="$2" prefix="$cache/$1-r2" needed="${3:-.complete}"
   if [ ! -f "$prefix/.complete" ] || [ ! -e "$prefix/$needed" ]; then
     echo "building $name into $prefix" >&2
     rm -rf "$prefix"
