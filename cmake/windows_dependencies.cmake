@@ -17,6 +17,20 @@ list(APPEND CMAKE_FIND_ROOT_PATH ${VELTRA_WINDOWS_DEPS})
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 BOOST_USE_WINDOWS_H)
 # The C and C++ runtimes and the threads library go into each program.
 add_link_options(-static)
+# The programs name their files relative to the source, build and library
+# folders, not by where these were on the machine that built them: __FILE__
+# (in assertions, in Boost's and libcurl's headers) and debug information say
+# "./engine/...", "build/..." and the library folder's name.
+set(prefix_maps -ffile-prefix-map=${PROJECT_SOURCE_DIR}=. -ffile-prefix-map=${PROJECT_BINARY_DIR}=build)
+foreach(folder IN LISTS VELTRA_WINDOWS_DEPS)
+  get_filename_component(name "${folder}" NAME)
+  list(APPEND prefix_maps -ffile-prefix-map=${folder}=${name})
+endforeach()
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:${prefix_maps}>")
+# ld writes SOURCE_DATE_EPOCH as the programs' link time, rather than the
+# time they are linked.
+set(CMAKE_C_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${VELTRA_SOURCE_DATE_EPOCH})
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_C_LINKER_LAUNCHER})
 
 find_package(CURL CONFIG REQUIRED)
 

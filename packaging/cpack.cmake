@@ -35,4 +35,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # entry for dpkg-shlibdeps; the package test checks that it still does.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
 
+# CPack's DEB generator takes the times of the package's files and members
+# from SOURCE_DATE_EPOCH in its environment, and the time it packs without
+# it; cpack puts the build's there (see CMakeLists.txt) unless it has one.
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/cpack_project_config.cmake CONTENT [[
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(ENV{SOURCE_DATE_EPOCH} @VELTRA_SOURCE_DATE_EPOCH@)
+endif()
+]] @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/cpack_project_config.cmake)
+
 include(CPack)
