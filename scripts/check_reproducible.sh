@@ -69,17 +69,21 @@ build_windows() {
   local clone="$1" log="$2"
   local cache="${shared_cache:-$clone.windows-cache}"
   step "$log" env VELTRA_WINDOWS_CACHE="$cache" "$clone/scripts/build_windows.sh" -DVELTRA_BUILD_TESTS=OFF
-  local exe="$clone/build-windows/app/veltra-setup.exe"
-  # The folders the build ran in must not be in the program: with a shared
-  # cache the two programs would hold the same path and still be equal.
-  local folder found=0
-  for folder in "$clone" "$cache" "$scratch"; do
-    if strings -a "$exe" | grep -F -- "$folder" >&2; then
-      echo "$exe names $folder" >&2
+}
+
+# Fails when a program holds the path of one of the folders its build ran
+# in: with a shared cache both programs would hold the same path and still
+# be equal.
+names_no_folder() {
+  local exe="$1" folder found=0
+  shift
+  for folder in "$@"; do
+    if strings -a "$exe" | grep -F -- "$folder" | sed 's/^/    /'; then
+      echo "  ${exe#"$scratch/"} names $folder"
       found=1
     fi
   done
-  [ "$found" -eq 0 ] || exit 1
+  return "$found"
 }
 
 build_package() {
@@ -115,6 +119,8 @@ if [ "$windows" -eq 1 ]; then
     started=$SECONDS
     build_windows "$clone" "$clone.windows.log"
     echo "built the Windows program in ${clone#"$scratch/"} in $((SECONDS - started)) s"
+    names_no_folder "$clone/build-windows/app/veltra-setup.exe" "$scratch" \
+      ${shared_cache:+"$shared_cache"} || status=1
   done
   compare veltra-setup.exe "${clones[0]}/build-windows/app/veltra-setup.exe" \
     "${clones[1]}/build-windows/app/veltra-setup.exe" || status=1
