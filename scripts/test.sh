@@ -2,7 +2,8 @@
 # Installs what is missing, configures, builds and runs every test, then runs
 # the tests again under the sanitizers and fuzzes the manifest parser
 # (scripts/sanitize.sh), then builds the 64-bit and 32-bit Windows programs
-# and runs their tests under wine (scripts/build_windows.sh).
+# and runs their tests under wine (scripts/build_windows.sh), checks that
+# they can be signed and that two clones build them to the same bytes.
 #   --quick       skips the sanitizer and fuzzer passes
 #   --no-windows  skips the Windows build and its tests
 set -euo pipefail
@@ -74,4 +75,9 @@ if [ "$windows" = 1 ]; then
   else
     echo "== skipping the 32-bit Windows tests: $why"
   fi
+  # Two more clones of this commit must build both programs byte for byte
+  # alike; they take the libraries the build above left in the cache.
+  "$root/scripts/check_reproducible.sh" --windows \
+    --shared-cache "${VELTRA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/veltra-windows}"
+  stage_done "the reproducible Windows build"
 fi
