@@ -38,7 +38,7 @@ commit="$(git -C "$root" rev-parse HEAD)"
 if [ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]; then
   echo "note: uncommitted changes are not built, only $commit"
 fi
-scratch="$(mktemp -d "${TMPDIR:-/tmp}/veltra-reproducible.XXXXXX")"
+scratch="$(mktemp -d -t veltra-reproducible.XXXXXX)"
 if [ "$keep" -eq 1 ]; then
   echo "the clones and their logs stay in $scratch"
 else
