@@ -3,7 +3,8 @@
 # the tests again under the sanitizers and fuzzes the manifest parser
 # (scripts/sanitize.sh), then builds the 64-bit and 32-bit Windows programs
 # and runs their tests under wine (scripts/build_windows.sh), checks that
-# they can be signed and that two clones build them to the same bytes.
+# they can be signed and that two clones build them and the package to the
+# same bytes.
 #   --quick       skips the sanitizer and fuzzer passes
 #   --no-windows  skips the Windows build and its tests
 set -euo pipefail
@@ -75,9 +76,10 @@ if [ "$windows" = 1 ]; then
   else
     echo "== skipping the 32-bit Windows tests: $why"
   fi
-  # Two more clones of this commit must build both programs byte for byte
-  # alike; they take the libraries the build above left in the cache.
-  "$root/scripts/check_reproducible.sh" --windows \
+  # Two more clones of this commit must build both programs and the Debian
+  # package byte for byte alike; they take the libraries the build above
+  # left in the cache.
+  "$root/scripts/check_reproducible.sh" --windows --package \
     --shared-cache "${VELTRA_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/veltra-windows}"
-  stage_done "the reproducible Windows build"
+  stage_done "the reproducible builds"
 fi
