@@ -184,10 +184,10 @@ build_for() {
   build="$root/build-windows"
   if [ "$architecture" = i686 ]; then
     build="$root/build-windows32"
-    local why
-    if why="$("$root/scripts/wine32_root.sh" can-run)"; then
-      "$root/scripts/wine32_root.sh" make
-      runner=("$root/scripts/wine32_root.sh" run)
+    local why wine32="$root/scripts/wine32_root.sh"
+    if "$wine32" can-run >/dev/null && [ "$(id -u)" -eq 0 ]; then "$wine32" make; fi
+    if why="$("$wine32" ready)"; then
+      runner=("$wine32" run)
       tests=(-DVELTRA_BUILD_TESTS=ON)
     else
       echo "building the 32-bit program without its tests: $why"

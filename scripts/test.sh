@@ -67,8 +67,8 @@ if [ "$windows" = 1 ]; then
   ctest --test-dir "$build" --output-on-failure -L '^e2e-windows$'
   stage_done "the Windows end-to-end tests"
   # The 32-bit program's, under 32-bit wine in the project's Debian root,
-  # where this machine runs 32-bit code.
-  if why="$("$root/scripts/wine32_root.sh" can-run)"; then
+  # where this machine runs 32-bit code and the root could be made.
+  if why="$("$root/scripts/wine32_root.sh" ready)"; then
     ctest --test-dir "$root/build-windows32" --output-on-failure -j2
     stage_done "the 32-bit Windows tests"
     ctest --test-dir "$build" --output-on-failure -L '^e2e-windows32$'

@@ -9,6 +9,9 @@
 #                                code; otherwise print why not and exit 1
 #                                (VELTRA_WINE32=off makes it answer no)
 #   wine32_root.sh make          make the root unless it is made (root only)
+#   wine32_root.sh ready         exit 0 when the root is made and can be
+#                                entered here; otherwise print why not and
+#                                exit 1
 #   wine32_root.sh path          print the root's folder
 #   wine32_root.sh run COMMAND [ARGUMENT]...
 #                                run COMMAND inside the root, in the caller's
@@ -20,7 +23,7 @@ root="${VELTRA_WINE32_ROOT:-${XDG_CACHE_HOME:-$HOME/.cache}/veltra-wine32-root}"
 suite=bookworm
 
 usage() {
-  sed -n '8,16p' "$0" >&2
+  sed -n '8,19p' "$0" >&2
   exit 2
 }
 
@@ -70,6 +73,7 @@ make_root() {
   local started=$SECONDS scratch
   mkdir -p "$(dirname "$root")"
   scratch="$(mktemp -d "$root.XXXXXX")"
+  chmod 755 "$scratch"
   echo "making the 32-bit wine root in $root"
   debootstrap --variant=minbase "$suite" "$scratch" "$(mirror)" >"$scratch.log" 2>&1 ||
     { echo "debootstrap failed; see $scratch.log" >&2; exit 1; }
@@ -85,12 +89,32 @@ make_root() {
   echo "made the 32-bit wine root in $((SECONDS - started)) s"
 }
 
+# A private mount namespace: root has one for the asking; anyone else only
+# inside a user namespace of their own, where they count as root.
+namespace() {
+  if [ "$(id -u)" -eq 0 ]; then echo -m; else echo -r -m; fi
+}
+
+ready() {
+  can_run || return 1
+  if [ ! -f "$root/.complete" ]; then
+    echo "the 32-bit wine root is not made (as root: scripts/wine32_root.sh make)"
+    return 1
+  fi
+  # shellcheck disable=SC2046
+  if ! unshare $(namespace) chroot "$root" /bin/true 2>/dev/null; then
+    echo "cannot enter the 32-bit wine root here (no private mount namespace for this user)"
+    return 1
+  fi
+}
+
 # The folders shared with the machine appear at their own paths inside, so
 # the paths the tests hand over mean the same on both sides.
 run_in_root() {
   [ -f "$root/.complete" ] || { echo "no 32-bit wine root: scripts/wine32_root.sh make" >&2; exit 1; }
   local shared=(/tmp /dev /proc /sys "$project")
-  exec unshare -m sh -c '
+  # shellcheck disable=SC2046
+  exec unshare $(namespace) sh -c '
     root="$1" folder="$2" count="$3"
     shift 3
     while [ "$count" -gt 0 ]; do
@@ -106,6 +130,7 @@ run_in_root() {
 case "$1" in
   can-run) can_run ;;
   make) make_root ;;
+  ready) ready ;;
   path) echo "$root" ;;
   run) shift; [ $# -ge 1 ] || usage; run_in_root "$@" ;;
   *) usage ;;

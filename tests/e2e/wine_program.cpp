@@ -100,11 +100,8 @@ std::string ProgramUnavailable() {
   }
   if (!OnPath("wine") || !OnPath("openbox")) return "needs wine and openbox";
   if (*kRunner) {
-    const ToolResult check = RunTool({kRunner, "can-run"}, EnvironmentWith({}), 30);
+    const ToolResult check = RunTool({kRunner, "ready"}, EnvironmentWith({}), 30);
     if (check.status != 0) return check.output;
-    if (RunTool({kRunner, "run", "true"}, EnvironmentWith({}), 30).status != 0) {
-      return "the 32-bit wine root is not made: scripts/wine32_root.sh make";
-    }
   }
   return std::string();
 }
