@@ -204,7 +204,8 @@ build_for() {
     -DVELTRA_WINDOWS_DEPS="$deps" -DVELTRA_BUILD_UI=ON -DVELTRA_BUILD_BENCH=OFF \
     -DVELTRA_WINE_RUNNER="$runner_list" "${tests[@]}" "$@" "${skip_tests[@]}"
   cmake --build "$build" -j"$jobs"
-  if [ "$architecture" = x86_64 ] || [ ${#runner[@]} -gt 0 ]; then
+  # Only tests run in the prefix.
+  if [ "$(cmake -L -N "$build" | sed -n 's/^VELTRA_BUILD_TESTS:BOOL=//p')" = ON ]; then
     make_wine_prefix "$build" "${runner[@]}"
   fi
 }

@@ -59,13 +59,6 @@ mirror() {
   echo "${uri:-http://deb.debian.org/debian}"
 }
 
-# Runs a command in the root as it is being made; the mounts go with the
-# private mount namespace.
-in_root() {
-  unshare -m sh -c 'mount -t proc proc "$1/proc" && mount --rbind /dev "$1/dev" &&
-    shift && exec chroot "$@"' sh "$1" "$@"
-}
-
 make_root() {
   [ -f "$root/.complete" ] && return 0
   [ "$(id -u)" -eq 0 ] || { echo "making the 32-bit wine root needs root" >&2; exit 1; }
@@ -78,9 +71,9 @@ make_root() {
   debootstrap --variant=minbase "$suite" "$scratch" "$(mirror)" >"$scratch.log" 2>&1 ||
     { echo "debootstrap failed; see $scratch.log" >&2; exit 1; }
   cp /etc/resolv.conf "$scratch/etc/resolv.conf"
-  in_root "$scratch" /bin/sh -c 'dpkg --add-architecture i386 && apt-get update -qq &&
+  (enter "$scratch" / /bin/sh -c 'dpkg --add-architecture i386 && apt-get update -qq &&
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine32:i386 &&
-    apt-get clean' >>"$scratch.log" 2>&1 ||
+    apt-get clean') >>"$scratch.log" 2>&1 ||
     { echo "installing 32-bit wine in the root failed; see $scratch.log" >&2; exit 1; }
   rm -rf "$root"
   mv "$scratch" "$root"
@@ -108,10 +101,11 @@ ready() {
   fi
 }
 
-# The folders shared with the machine appear at their own paths inside, so
-# the paths the tests hand over mean the same on both sides.
-run_in_root() {
-  [ -f "$root/.complete" ] || { echo "no 32-bit wine root: scripts/wine32_root.sh make" >&2; exit 1; }
+# enter ROOT FOLDER COMMAND...: runs COMMAND in the root at ROOT, in FOLDER
+# there, in a private mount namespace whose mounts go with it. The folders
+# shared with the machine appear at their own paths inside, so the paths the
+# tests hand over mean the same on both sides.
+enter() {
   local shared=(/tmp /dev /proc /sys "$project")
   # shellcheck disable=SC2046
   exec unshare $(namespace) sh -c '
@@ -123,7 +117,12 @@ run_in_root() {
       count=$((count - 1))
     done
     exec chroot "$root" /bin/sh -c "cd \"\$0\" && exec \"\$@\"" "$folder" "$@"
-  ' sh "$root" "$PWD" "${#shared[@]}" "${shared[@]}" "$@"
+  ' sh "$1" "$2" "${#shared[@]}" "${shared[@]}" "${@:3}"
+}
+
+run_in_root() {
+  [ -f "$root/.complete" ] || { echo "no 32-bit wine root: scripts/wine32_root.sh make" >&2; exit 1; }
+  enter "$root" "$PWD" "$@"
 }
 
 [ $# -ge 1 ] || usage

@@ -99,11 +99,13 @@ std::string ProgramUnavailable() {
     return "the Windows program is not built: scripts/build_windows.sh";
   }
   if (!OnPath("wine") || !OnPath("openbox")) return "needs wine and openbox";
-  if (*kRunner) {
+  // Asked once: the answer holds for the whole run.
+  static const std::string rootUnready = [] {
+    if (!*kRunner) return std::string();
     const ToolResult check = RunTool({kRunner, "ready"}, EnvironmentWith({}), 30);
-    if (check.status != 0) return check.output;
-  }
-  return std::string();
+    return check.status == 0 ? std::string() : check.output;
+  }();
+  return rootUnready;
 }
 
 void PrepareProgramSuite(const VirtualDisplay& display) {
