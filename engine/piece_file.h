@@ -6,7 +6,10 @@
 //
 // It is the stream the transfer callbacks write to, so it is an std::fstream;
 // its bytes go through a buffer of its own on the checked handle, since the
-// stream's own file buffer can only open a path by itself. Worker thread.
+// stream's own file buffer can only open a path by itself. Used by the worker
+// thread; a large piece's full buffers are written on a thread of the file's
+// own (engine/background_write.h), and flush() returns once all of them are
+// written, false when the file refused any.
 
 #include <fstream>
 #include <memory>

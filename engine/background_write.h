@@ -1,0 +1,52 @@
+#pragma once
+// Writes blocks to a file on a thread of its own, one block at a time, so the
+// transfer receives the next block while the file takes the last one: a
+// receiver that waits on its disk lets the socket fill, and the system then
+// keeps the connection's window small. The caller keeps each block untouched
+// until the next Start or Finish has returned. Errors stick: once a write
+// has failed, every later call reports it.
+//
+// Used by one thread (the one that fills the blocks); the file handle stays
+// the caller's and must outlive the object. The two threads meet on a slim
+// lock: a hand-over costs no kernel object (no wine-server request).
+
+#include <boost/thread/thread.hpp>
+#include <cstddef>
+#include <memory>
+
+#include "platform/win32/file_api.h"
+#include "platform/win32/slim_lock.h"
+
+// Writes count bytes at the file's position on this thread; false when the
+// file refused any of them.
+bool WriteWholeBlock(HANDLE file, const char* data, std::size_t count);
+
+class CBackgroundWrite {
+ public:
+  // Null when no thread could be started; the caller then writes itself.
+  static std::unique_ptr<CBackgroundWrite> Begin(HANDLE file);
+  ~CBackgroundWrite();  // waits for the write in flight
+
+  CBackgroundWrite(const CBackgroundWrite&) = delete;
+  CBackgroundWrite& operator=(const CBackgroundWrite&) = delete;
+
+  // Waits for the block before to be written, then hands this one over;
+  // false (and nothing handed over) when a write has failed.
+  bool Start(const char* data, std::size_t count);
+  // Waits until every block handed over is written; false when one failed.
+  bool Finish();
+
+ private:
+  explicit CBackgroundWrite(HANDLE file) : m_file(file) {}
+  void Run();
+  void WaitUntilIdle();  // with m_lock held
+
+  const HANDLE m_file;
+  SRWLOCK m_lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
+  const char* m_block = nullptr;  // in flight while not null
+  std::size_t m_count = 0;
+  bool m_failed = false;
+  bool m_closing = false;
+  boost::thread m_thread;
+};
