@@ -248,12 +248,11 @@ race() {  # label package side...
 # One wine server for every Windows side, as a player's session has.
 [ "$windows" != 1 ] || on_wine wineserver -p
 # The Windows sides race in the same turns and are compared with each other.
-# Under wine the worker's rounds fall in two groups, about 1 s and 2 s: the
-# kernel grows a loopback socket's receive buffer (the tcp:tcp_rcvbuf_grow
-# tracepoint) early in some transfers and never in others, as the reader
-# lags. Grown, each receive takes up to the worker's 512 KiB; not grown,
-# about 93 KiB, with four wine-server requests per receive either way.
-# curl.exe receives at most 100 KiB, so its rounds look alike in both.
+# On loopback the kernel grows a socket's receive buffer (the
+# tcp:tcp_rcvbuf_grow tracepoint) only early on and only for a reader that
+# keeps up; one that lags, as under wine when it writes between receives,
+# stays at about 93 KiB a receive, four wine-server requests each. That is
+# why a side's rounds may fall in two groups, about twice apart.
 if wanted piece; then
   take_turns big worker curl_o "${linux_more[@]}" "${windows_sides[@]}"
   summary "piece 512 MiB" worker curl_o "${linux_more[@]}"
