@@ -1,17 +1,9 @@
 #include "engine/background_write.h"
 
-#include <limits>
-
 bool WriteWholeBlock(HANDLE file, const char* data, std::size_t count) {
-  constexpr std::size_t kLargestWrite = std::numeric_limits<DWORD>::max();
-  while (count > 0) {
-    const auto part = static_cast<DWORD>(count < kLargestWrite ? count : kLargestWrite);
-    DWORD written = 0;
-    if (!WriteFile(file, data, part, &written, nullptr) || written != part) return false;
-    data += part;
-    count -= part;
-  }
-  return true;
+  DWORD written = 0;
+  return WriteFile(file, data, static_cast<DWORD>(count), &written, nullptr) &&
+         written == static_cast<DWORD>(count);
 }
 
 std::unique_ptr<CBackgroundWrite> CBackgroundWrite::Begin(HANDLE file) {

@@ -17,8 +17,8 @@
 #include "platform/win32/file_api.h"
 #include "platform/win32/slim_lock.h"
 
-// Writes count bytes at the file's position on this thread; false when the
-// file refused any of them.
+// Writes a buffer's count bytes (under 4 GiB) at the file's position on this
+// thread; false when the file refused any of them.
 bool WriteWholeBlock(HANDLE file, const char* data, std::size_t count);
 
 class CBackgroundWrite {

@@ -27,7 +27,7 @@ class CSpareBuffers {
     }
     return std::unique_ptr<char[]>(new char[kBufferSize]);
   }
-  static void Give(std::unique_ptr<char[]> buffer) {
+  static void Give(std::unique_ptr<char[]> buffer) {  // null gives nothing
     for (std::unique_ptr<char[]>& spare : Slots()) {
       if (spare == nullptr) {
         spare = std::move(buffer);
@@ -57,7 +57,7 @@ class CHandleWriteBuffer : public std::streambuf {
     m_writer.reset();
     CloseHandle(m_file);
     CSpareBuffers::Give(std::move(m_filling));
-    if (m_written != nullptr) CSpareBuffers::Give(std::move(m_written));
+    CSpareBuffers::Give(std::move(m_written));
   }
 
  protected:

@@ -25,12 +25,11 @@ struct CONDITION_VARIABLE {
 #define CONDITION_VARIABLE_INIT \
   { PTHREAD_COND_INITIALIZER }
 
-constexpr DWORD ERROR_TIMEOUT = 1460;
-
 void AcquireSRWLockExclusive(SRWLOCK* lock);
 void ReleaseSRWLockExclusive(SRWLOCK* lock);
-// Releases the lock while it waits and holds it again on return; FALSE with
-// ERROR_TIMEOUT when the time-out ran out first. flags must be 0 (exclusive).
+// Releases the lock while it waits and holds it again on return. flags must
+// be 0 (exclusive). Only INFINITE, the wait the program makes: any other
+// time-out fails at once with ERROR_INVALID_PARAMETER.
 BOOL SleepConditionVariableSRW(CONDITION_VARIABLE* condition, SRWLOCK* lock, DWORD milliseconds,
                                ULONG flags);
 void WakeAllConditionVariable(CONDITION_VARIABLE* condition);
