@@ -1,0 +1,66 @@
+#include "utility/sha256_digest.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Opening a provider costs far more than hashing a small piece, and one
+// provider serves every thread at once. It is never closed: a thread may
+// still be hashing while the process's statics are destroyed.
+BCRYPT_ALG_HANDLE Sha256Provider() {
+  static const BCRYPT_ALG_HANDLE provider = [] {
+    BCRYPT_ALG_HANDLE opened = nullptr;
+    const NTSTATUS status =
+        BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
+    return BCRYPT_SUCCESS(status) ? opened : nullptr;
+  }();
+  return provider;
+}
+
+}  // namespace
+
+CSha256::CSha256() { Restart(); }
+
+CSha256::~CSha256() {
+  if (m_hash != nullptr) BCryptDestroyHash(m_hash);
+}
+
+void CSha256::Restart() {
+  if (m_hash != nullptr) BCryptDestroyHash(m_hash);
+  m_hash = nullptr;
+  m_failed = false;
+  const BCRYPT_ALG_HANDLE provider = Sha256Provider();
+  if (provider == nullptr ||
+      !BCRYPT_SUCCESS(BCryptCreateHash(provider, &m_hash, nullptr, 0, nullptr, 0, 0))) {
+    m_hash = nullptr;
+  }
+}
+
+void CSha256::Update(const void* data, std::size_t length) {
+  // The system's signature takes bytes it may write; it only reads them.
+  auto* bytes = static_cast<PUCHAR>(const_cast<void*>(data));
+  while (length > 0 && m_hash != nullptr && !m_failed) {
+    const ULONG part =
+        static_cast<ULONG>(std::min<std::size_t>(length, std::numeric_limits<ULONG>::max()));
+    m_failed = !BCRYPT_SUCCESS(BCryptHashData(m_hash, bytes, part, 0));
+    bytes += part;
+    length -= part;
+  }
+}
+
+std::optional<Sha256Digest> CSha256::Finish() {
+  std::optional<Sha256Digest> digest;
+  if (m_hash != nullptr && !m_failed) {
+    Sha256Digest bytes;
+    if (BCRYPT_SUCCESS(BCryptFinishHash(m_hash, bytes.data(), bytes.size(), 0))) digest = bytes;
+  }
+  Restart();
+  return digest;
+}
+
+std::optional<Sha256Digest> Sha256Of(const void* data, std::size_t length) {
+  CSha256 hash;
+  hash.Update(data, length);
+  return hash.Finish();
+}
