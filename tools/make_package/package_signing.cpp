@@ -7,7 +7,6 @@
 #include <openssl/ec.h>
 #include <openssl/objects.h>
 #include <openssl/pem.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,7 +50,7 @@ bool WriteAll(int file, const char* bytes, std::size_t length) {
 }
 
 // O_EXCL so that an existing key, perhaps the only copy of one, is never
-// replaced; fchmod because the umask may have taken more than it should.
+// replaced.
 bool WriteNewFile(const std::string& path, const char* bytes, std::size_t length,
                   std::string& error) {
   const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -60,7 +59,7 @@ bool WriteNewFile(const std::string& path, const char* bytes, std::size_t length
                             : "cannot make " + path + ": " + std::strerror(errno);
     return false;
   }
-  const bool written = fchmod(file, 0600) == 0 && WriteAll(file, bytes, length) && fsync(file) == 0;
+  const bool written = WriteAll(file, bytes, length) && fsync(file) == 0;
   if (close(file) != 0 || !written) {
     error = "cannot write " + path + ": " + std::strerror(errno);
     unlink(path.c_str());
