@@ -6,8 +6,13 @@ bool WriteWholeBlock(HANDLE file, const char* data, std::size_t count) {
          written == static_cast<DWORD>(count);
 }
 
-std::unique_ptr<CBackgroundWrite> CBackgroundWrite::Begin(HANDLE file) {
-  std::unique_ptr<CBackgroundWrite> writer(new CBackgroundWrite(file));
+bool DigestAndWrite(HANDLE file, CSha256* digest, const char* data, std::size_t count) {
+  if (digest != nullptr) digest->Update(data, count);
+  return WriteWholeBlock(file, data, count);
+}
+
+std::unique_ptr<CBackgroundWrite> CBackgroundWrite::Begin(HANDLE file, CSha256* digest) {
+  std::unique_ptr<CBackgroundWrite> writer(new CBackgroundWrite(file, digest));
   try {
     writer->m_thread = boost::thread([raw = writer.get()] { raw->Run(); });
   } catch (const boost::thread_resource_error&) {
@@ -60,7 +65,7 @@ void CBackgroundWrite::Run() {
     const char* block = m_block;
     const std::size_t count = m_count;
     ReleaseSRWLockExclusive(&m_lock);
-    const bool written = WriteWholeBlock(m_file, block, count);
+    const bool written = DigestAndWrite(m_file, m_digest, block, count);
     AcquireSRWLockExclusive(&m_lock);
     m_failed = m_failed || !written;
     m_block = nullptr;

@@ -6,16 +6,17 @@
 #include <boost/filesystem/operations.hpp>
 #include <fstream>
 #include <limits>
+#include <memory>
 
 #include "engine/download_globals.h"
 #include "engine/download_messages.h"
+#include "engine/piece_content.h"
 #include "engine/piece_file.h"
 #include "engine/system_proxy.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"
 #include "platform/win32/process_clock.h"
 #include "utility/crc32_fold.h"
-#include "utility/crc32_static.h"
 #include "utility/easy_curl.h"
 #include "utility/fetch_url.h"
 
@@ -100,16 +101,50 @@ void CDownloadEngine::DownloadThread() {
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_PACKAGE_DATA, 0);
     return;
   }
+  m_acceptance = m_packageKey ? CPieceAcceptance(*m_packageKey, plan->entries) : CPieceAcceptance();
+  if (!m_acceptance.ListComesFirst()) {
+    PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_PACKAGE_DATA, 0);
+    return;
+  }
   m_nTotalPieces = plan->totalPieces;
   if (!plan->installerName.empty()) g_strInstallerPath = g_strTempDir + plan->installerName;
 
   CheckExistingPieces(g_strTempDir.c_str(), plan->entries);
   PostCompletePieces(plan->entries);
+  if (m_acceptance.AwaitsList() && !FetchSignedList(plan->baseUrl, plan->entries)) return;
+  m_installerDigest = m_acceptance.SignedDigestOf(plan->installerName);
   PostReport(WM_DOWNLOAD_RATE, 0, 0);
 
   if (!DownloadMissingPieces(plan->baseUrl, plan->entries)) return;
+  PostEnd();
+}
+
+void CDownloadEngine::PostEnd() {
   PostReport(WM_DOWNLOAD_PROGRESS, kProgressScale, kProgressScale);
   PostReport(WM_DOWNLOAD_FINISHED, 0, 0);
+}
+
+// The list was not on disk, or not the package's: it is fetched before
+// anything else, and the rest is checked only once it counts. False when
+// the worker has ended (a failed fetch ends as a failed piece does).
+bool CDownloadEngine::FetchSignedList(const std::string& baseUrl, std::list<PieceEntry>& entries) {
+  if (StopRequested(0)) {
+    PostEnd();
+    return false;
+  }
+  switch (DownloadPiece(baseUrl, entries.front())) {
+    case PieceOutcome::Done:
+      break;
+    case PieceOutcome::Failed:
+      PostEnd();
+      return false;
+    case PieceOutcome::FileError:
+      return false;
+  }
+  entries.pop_front();
+  CheckExistingPieces(g_strTempDir.c_str(), entries);
+  PostCompletePieces(entries);
+  return true;
 }
 
 // HTTP errors fail the fetch, and closing the window aborts a stalled fetch at
@@ -161,7 +196,10 @@ bool CDownloadEngine::DownloadMissingPieces(const std::string& baseUrl,
 
 CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& baseUrl,
                                                              const PieceEntry& entry) {
-  CPieceFile file(g_strTempDir + entry.name);
+  // Outlives the file, whose writes feed it.
+  std::unique_ptr<CSha256> digest;
+  if (m_acceptance.WantsDigest()) digest = std::make_unique<CSha256>();
+  CPieceFile file(g_strTempDir + entry.name, digest.get());
   if (!file.Opened()) {
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
     return PieceOutcome::FileError;
@@ -176,8 +214,7 @@ CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& 
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
     return PieceOutcome::Failed;
   }
-  std::uint32_t expected = 0;
-  if (!ParseChecksum(entry.crc, expected) || expected != m_dwPieceCrc) {
+  if (!PieceCounts(entry, digest.get())) {
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_PACKAGE_DATA, 0);
     return PieceOutcome::Failed;
   }
@@ -185,6 +222,18 @@ CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& 
   PostReport(WM_DOWNLOAD_PROGRESS, kProgressScale, OverallPosition());
   ResetRateState();
   return PieceOutcome::Done;
+}
+
+// The list is read back from its file: what counts is what lies on disk.
+bool CDownloadEngine::PieceCounts(const PieceEntry& entry, CSha256* digest) {
+  if (m_acceptance.AwaitsList()) {
+    const std::optional<std::string> bytes =
+        ReadSmallPiece(g_strTempDir + entry.name, kSignedListLargest);
+    return bytes && m_acceptance.TakeList(*bytes);
+  }
+  std::optional<Sha256Digest> sha;
+  if (digest != nullptr) sha = digest->Finish();
+  return m_acceptance.Counts(entry, m_dwPieceCrc, sha);
 }
 
 // Returns libcurl's code; a handle that cannot be made counts as a failed
@@ -218,6 +267,8 @@ void CDownloadEngine::ResetRateState() {
   m_dLastRateBytes = 0.0;
 }
 
+// With a key and no list yet, only the list, the manifest's first piece, is
+// looked at: nothing else can count before it does.
 void CDownloadEngine::CheckExistingPieces(const char* folder, std::list<PieceEntry>& entries) {
   boost::system::error_code error;
   if (!boost::filesystem::is_directory(boost::filesystem::status(folder, error))) return;
@@ -225,10 +276,15 @@ void CDownloadEngine::CheckExistingPieces(const char* folder, std::list<PieceEnt
   std::int32_t step = 1;
   for (PieceEntry& entry : entries) {
     if (StopRequested(0)) return;
-    DWORD actual = 0;
-    CCrc32Static::ComputeFileCrcStream((std::string(folder) + entry.name).c_str(), actual);
-    std::uint32_t expected = 0;
-    if (ParseChecksum(entry.crc, expected) && expected == actual) entry.complete = true;
+    const std::string path = std::string(folder) + entry.name;
+    if (m_acceptance.AwaitsList()) {
+      if (&entry != &entries.front()) return;
+      const std::optional<std::string> bytes = ReadSmallPiece(path, kSignedListLargest);
+      entry.complete = bytes && m_acceptance.TakeList(*bytes);
+    } else {
+      const PieceContent content = ReadPieceContent(path, m_acceptance.WantsDigest());
+      entry.complete = m_acceptance.Counts(entry, content.crc, content.digest);
+    }
 
     ++step;
     const std::string status = std::string(kCheckingText) + std::string(step % 4, '.');

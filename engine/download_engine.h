@@ -4,7 +4,9 @@
 // dialog derives from this class; tests construct it alone with a recording
 // window. DownloadThread and the callbacks run on the worker thread; the
 // window only signals m_hStopEvent, calls SetStatusText, and reads
-// m_nTotalPieces and m_nDonePieces.
+// m_nTotalPieces and m_nDonePieces. m_packageKey is set before the worker
+// starts; m_installerDigest is written by the worker before it posts
+// WM_DOWNLOAD_FINISHED and read by the window only after that.
 
 #include <atomic>
 #include <boost/thread/mutex.hpp>
@@ -16,6 +18,7 @@
 #include <string>
 
 #include "engine/package_manifest.h"
+#include "engine/piece_acceptance.h"
 #include "platform/win32/windows_types.h"
 
 class CDownloadEngine {
@@ -34,6 +37,12 @@ class CDownloadEngine {
 
   HWND m_hWnd = nullptr;
   HANDLE m_hStopEvent = nullptr;
+  // The publisher's key, when the program was built with one: the package
+  // must then be signed with it.
+  std::optional<P256PublicKey> m_packageKey;
+  // The installer's SHA-256 as the publisher signed it; none for a package
+  // taken without a key.
+  std::optional<Sha256Digest> m_installerDigest;
 
   // Rate estimation, worker thread only.
   std::int32_t m_nLastProgressTick = 0;
@@ -53,6 +62,9 @@ class CDownloadEngine {
   boost::mutex m_mutex;
   std::string m_strStatus;  // Windows-1254; guarded by m_mutex
 
+  // Which piece counts as done; worker thread only.
+  CPieceAcceptance m_acceptance;
+
  private:
   enum class PieceOutcome { Done, Failed, FileError };
 
@@ -62,6 +74,9 @@ class CDownloadEngine {
   void PostReport(UINT message, WPARAM wParam, LPARAM lParam);
   std::int32_t OverallPosition() const;
   void PostCompletePieces(std::list<PieceEntry>& entries);
+  void PostEnd();
+  bool FetchSignedList(const std::string& baseUrl, std::list<PieceEntry>& entries);
+  bool PieceCounts(const PieceEntry& entry, CSha256* digest);
   bool DownloadMissingPieces(const std::string& baseUrl, std::list<PieceEntry>& queue);
   PieceOutcome DownloadPiece(const std::string& baseUrl, const PieceEntry& entry);
   int TransferPiece(const std::string& url, std::fstream& file);

@@ -49,7 +49,8 @@ class CSpareBuffers {
 // smaller than one buffer never starts the thread.
 class CHandleWriteBuffer : public std::streambuf {
  public:
-  explicit CHandleWriteBuffer(HANDLE file) : m_file(file), m_filling(CSpareBuffers::Take()) {
+  CHandleWriteBuffer(HANDLE file, CSha256* digest)
+      : m_file(file), m_digest(digest), m_filling(CSpareBuffers::Take()) {
     Refill();
   }
   ~CHandleWriteBuffer() override {
@@ -83,7 +84,7 @@ class CHandleWriteBuffer : public std::streambuf {
     const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
     Refill();
     if (m_writer != nullptr && !m_writer->Finish()) return -1;
-    return pending == 0 || WriteWholeBlock(m_file, m_filling.get(), pending) ? 0 : -1;
+    return pending == 0 || DigestAndWrite(m_file, m_digest, m_filling.get(), pending) ? 0 : -1;
   }
 
  private:
@@ -94,12 +95,12 @@ class CHandleWriteBuffer : public std::streambuf {
   bool HandOver() {
     const std::size_t pending = static_cast<std::size_t>(pptr() - pbase());
     if (m_writer == nullptr && !m_alone) {
-      m_writer = CBackgroundWrite::Begin(m_file);
+      m_writer = CBackgroundWrite::Begin(m_file, m_digest);
       m_alone = m_writer == nullptr;
     }
     if (m_alone) {
       Refill();
-      return WriteWholeBlock(m_file, m_filling.get(), pending);
+      return DigestAndWrite(m_file, m_digest, m_filling.get(), pending);
     }
     if (!m_writer->Start(m_filling.get(), pending)) return false;
     if (m_written == nullptr) m_written = CSpareBuffers::Take();
@@ -109,6 +110,7 @@ class CHandleWriteBuffer : public std::streambuf {
   }
 
   HANDLE m_file;
+  CSha256* m_digest;
   std::unique_ptr<char[]> m_filling;
   std::unique_ptr<char[]> m_written;  // the block the thread was last given
   std::unique_ptr<CBackgroundWrite> m_writer;
@@ -117,14 +119,14 @@ class CHandleWriteBuffer : public std::streambuf {
 
 }  // namespace
 
-CPieceFile::CPieceFile(const std::string& path) {
+CPieceFile::CPieceFile(const std::string& path, CSha256* digest) {
   CRegularFile file(path, GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
   if (!file.IsOpen() || !SetEndOfFile(file.Get())) {
     setstate(std::ios_base::failbit);
     return;
   }
   // The buffer owns the handle from here on and closes it.
-  m_buffer = std::make_unique<CHandleWriteBuffer>(file.Release());
+  m_buffer = std::make_unique<CHandleWriteBuffer>(file.Release(), digest);
   std::ios::rdbuf(m_buffer.get());
 }
 

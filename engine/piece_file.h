@@ -9,15 +9,19 @@
 // stream's own file buffer can only open a path by itself. Used by the worker
 // thread; a large piece's full buffers are written on a thread of the file's
 // own (engine/background_write.h), and flush() returns once all of them are
-// written, false when the file refused any.
+// written, false when the file refused any. With a digest, every byte
+// written is added to it in order, on whichever thread writes it; the
+// caller reads it only after flush() and keeps it until the file is gone.
 
 #include <fstream>
 #include <memory>
 #include <string>
 
+#include "utility/sha256_digest.h"
+
 class CPieceFile : public std::fstream {
  public:
-  explicit CPieceFile(const std::string& path);
+  explicit CPieceFile(const std::string& path, CSha256* digest = nullptr);
   ~CPieceFile() override;
 
   bool Opened() const { return m_buffer != nullptr; }

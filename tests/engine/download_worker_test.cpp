@@ -23,11 +23,13 @@
 #include "engine/download_messages.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/process_clock.h"
+#include "tests/support/forged_crc.h"
 #include "tests/support/planted_files.h"
 #include "tests/support/posted_message_printer.h"
 #include "tests/support/recorded_engine.h"
 #include "tests/support/recording_window.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/signed_package.h"
 #include "tests/support/test_http_server.h"
 
 namespace {
@@ -318,6 +320,118 @@ TEST_F(DownloadWorker, PieceThatFailsItsChecksumIsNotCounted) {
     EXPECT_EQ(folder.Read("a.exe"), c.route.body) << c.what;  // left for the next start to redo
   }
   EXPECT_EQ(Requests("b"), 0);
+}
+
+// --- Signed packages ---------------------------------------------------------
+
+// The tests' signed package, served as published, to a worker built with
+// the key that signed it.
+class SignedDownload : public DownloadWorker {
+ protected:
+  SignedDownload() {
+    for (const test_support::SignedPiece& piece : test_support::SignedPackagePieces()) {
+      pieces.push_back({piece.name, piece.body, ChecksumOf(piece.body)});
+    }
+    engine.m_packageKey = test_support::TestPackageKey();
+  }
+  const Piece& List() const { return pieces[0]; }
+  const Piece& Installer() const { return pieces[2]; }
+  // Every piece's GET, the list's first.
+  std::vector<int> RequestsOfEach() const {
+    std::vector<int> counts;
+    for (const Piece& piece : pieces) counts.push_back(Requests(piece.name));
+    return counts;
+  }
+
+  std::vector<Piece> pieces;
+};
+
+TEST_F(SignedDownload, TheListComesFirstAndTheInstallersDigestIsHandedOn) {
+  Publish(3, pieces);
+  folder.Write("Veltra.part1", pieces[1].body);
+  EXPECT_EQ(Run(), (Messages{PieceDone(3333), PieceFound(6666), kRateUnknown, PieceDone(10000),
+                             kAllDone, kFinished}));
+  EXPECT_EQ(RequestsOfEach(), (std::vector<int>{1, 0, 1}));
+  EXPECT_EQ(folder.Read("VeltraSetup.exe"), Installer().body);
+  EXPECT_EQ(engine.m_installerDigest, Sha256Of(Installer().body.data(), Installer().body.size()));
+
+  // Everything on disk now, the list too: only the manifest is asked for.
+  EXPECT_EQ(RunAgain(), (Messages{PieceFound(3333), PieceFound(6666), PieceFound(10000),
+                                  kRateUnknown, kAllDone, kFinished}));
+  EXPECT_EQ(RequestsOfEach(), (std::vector<int>{1, 0, 1}));
+}
+
+// An attacker who controls the manifest and the pieces, but not the key.
+TEST_F(SignedDownload, NoListOfTheKeysNoOtherPiece) {
+  std::string changed = List().body;
+  changed[3] = changed[3] == 'a' ? 'b' : 'a';
+  const std::string manifestStart = server.Url("/pieces/") + " 3 ";
+  const std::string listed = List().name + ";" + List().crc + " ";
+  const std::string rest =
+      pieces[1].name + ";" + pieces[1].crc + " " + Installer().name + ";" + Installer().crc + " ";
+  struct Case {
+    const char* what;
+    std::string manifest;
+    std::string list;
+    P256PublicKey key;
+    Messages expected;
+  } cases[] = {
+      {"no list in the manifest", manifestStart + rest, List().body, test_support::TestPackageKey(),
+       Messages{kPackageError}},
+      {"the list not first",
+       manifestStart + pieces[1].name + ";" + pieces[1].crc + " " + listed + Installer().name +
+           ";" + Installer().crc,
+       List().body, test_support::TestPackageKey(), Messages{kPackageError}},
+      {"one byte changed, its CRC-32 too",
+       manifestStart + List().name + ";" + ChecksumOf(changed) + " " + rest, changed,
+       test_support::TestPackageKey(), Messages{kPackageError, kAllDone, kFinished}},
+      {"signed by another key", manifestStart + listed + rest, List().body,
+       test_support::TestPackageKey("other_package_key"),
+       Messages{kPackageError, kAllDone, kFinished}},
+      {"a piece the list does not name", manifestStart + listed + rest + "extra.cab;0", List().body,
+       test_support::TestPackageKey(), Messages{kPackageError, kAllDone, kFinished}},
+      {"a line for a piece the manifest lacks",
+       manifestStart + listed + Installer().name + ";" + Installer().crc, List().body,
+       test_support::TestPackageKey(), Messages{kPackageError, kAllDone, kFinished}},
+  };
+  Publish(3, pieces);
+  for (const Case& c : cases) {
+    ServeManifest(c.manifest);
+    ServePiece(List().name, Answer(200, c.list));
+    engine.m_packageKey = c.key;
+    EXPECT_EQ(RunAgain(), c.expected) << c.what;
+    EXPECT_FALSE(engine.m_installerDigest) << c.what;
+  }
+  EXPECT_EQ(Requests(pieces[1].name), 0);
+  EXPECT_EQ(Requests(Installer().name), 0);
+  EXPECT_FALSE(folder.Exists(Installer().name));
+}
+
+// Another program with the installer's name and a CRC-32 forged to the
+// manifest's: over the wire it is not counted; on disk it is fetched again.
+TEST_F(SignedDownload, AnInstallerWithAForgedCrcNeverCounts) {
+  const std::string forged =
+      test_support::ForgedToCrc("MZ another program", test_support::Crc32Of(Installer().body));
+  Publish(3, pieces);
+  ServePiece(Installer().name, Answer(200, forged));
+  EXPECT_EQ(Run(), (Messages{PieceDone(3333), kRateUnknown, PieceDone(6666), kPackageError,
+                             kAllDone, kFinished}));
+  EXPECT_EQ(engine.m_nDonePieces, 2);
+
+  Publish(3, pieces);
+  EXPECT_EQ(RunAgain(), (Messages{PieceFound(3333), PieceFound(6666), kRateUnknown,
+                                  PieceDone(10000), kAllDone, kFinished}));
+  EXPECT_EQ(folder.Read(Installer().name), Installer().body);
+}
+
+TEST_F(SignedDownload, WithoutAKeyTheListIsAPieceLikeAnyOther) {
+  engine.m_packageKey.reset();
+  Publish(3, pieces);
+  folder.Write(Installer().name,
+               test_support::ForgedToCrc("MZ", test_support::Crc32Of(Installer().body)));
+  EXPECT_EQ(Run(), (Messages{PieceFound(3333), kRateUnknown, PieceDone(6666), PieceDone(10000),
+                             kAllDone, kFinished}));
+  EXPECT_FALSE(engine.m_installerDigest);
 }
 
 // --- File error ------------------------------------------------------------
