@@ -46,6 +46,17 @@ InstallerStart StartThroughTheShell(const std::string& path, HWND owner, const S
   return GetLastError() == ERROR_CANCELLED ? InstallerStart::Declined : InstallerStart::Failed;
 }
 
+// From where the handle stands, which for a file just opened is its start.
+bool ReadsAs(HANDLE file, const Sha256Digest& wanted) {
+  CSha256 digest;
+  std::vector<char> block(1024 * 1024);
+  DWORD got = 0;
+  while (ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0) {
+    digest.Update(block.data(), got);
+  }
+  return digest.Finish() == wanted;
+}
+
 }  // namespace
 
 StartCalls SystemStartCalls() {
@@ -55,13 +66,15 @@ StartCalls SystemStartCalls() {
 // Only a regular file reached without a link is started; the system's own
 // start takes any name. It is held open meanwhile, shared for reading only,
 // so that nobody can write it or put another file in its place on Windows
-// before the new process has it.
-InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCalls& calls) {
+// between the check of its bytes and the new process having it.
+InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCalls& calls,
+                              const std::optional<Sha256Digest>& signedDigest) {
   const CRegularFile installer(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
   if (!installer.IsOpen()) {
     SetLastError(installer.WasMissing() ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
     return InstallerStart::Failed;
   }
+  if (signedDigest && !ReadsAs(installer.Get(), *signedDigest)) return InstallerStart::NotSigned;
   const std::string commandLine = "\"" + path + "\"";
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');

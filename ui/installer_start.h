@@ -7,12 +7,15 @@
 // only the shell, after the consent prompt, will. The player may decline
 // that prompt, which loses nothing: the start can be asked for again.
 
+#include <optional>
 #include <string>
 
 #include "platform/win32/create_process.h"
 #include "platform/win32/shell_execute.h"
+#include "utility/sha256_digest.h"
 
-enum class InstallerStart { Started, Declined, Failed };
+// NotSigned: the file's bytes are not the ones the publisher signed.
+enum class InstallerStart { Started, Declined, Failed, NotSigned };
 
 // The system's two ways of starting a program, as parameters so that a test
 // can answer in place of the system.
@@ -25,5 +28,7 @@ StartCalls SystemStartCalls();
 
 // Starts the regular file at `path` with no arguments in this process's
 // folder; the shell's consent prompt comes up over `owner`. Failed leaves the
-// reason in GetLastError().
-InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCalls& calls);
+// reason in GetLastError(). With a signed digest, the file is started only
+// when its bytes, read through the handle held open until the start, have it.
+InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCalls& calls,
+                              const std::optional<Sha256Digest>& signedDigest = std::nullopt);

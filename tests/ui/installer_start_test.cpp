@@ -48,8 +48,9 @@ class InstallerStartTest : public ::testing::Test {
     m_folder.Write("Veltra Setup.exe", "MZ");
     m_path = m_folder.PathOf("Veltra Setup.exe");
   }
-  InstallerStart Start() {
-    return StartInstaller(m_path, m_owner, StartCalls{&FakeCreateProcess, &FakeShellExecute});
+  InstallerStart Start(const std::optional<Sha256Digest>& signedDigest = std::nullopt) {
+    return StartInstaller(m_path, m_owner, StartCalls{&FakeCreateProcess, &FakeShellExecute},
+                          signedDigest);
   }
 
   test_support::ScratchFolder m_folder;
@@ -101,6 +102,16 @@ TEST_F(InstallerStartTest, DeclinedPromptAndOtherFailuresAreTold) {
     EXPECT_EQ(GetLastError(), c.lastError) << c.createError << " " << c.shellError;
     EXPECT_EQ(g_system.shells, c.shells);
   }
+}
+
+// A program built with the publisher's key starts only the bytes the
+// publisher signed, as they lie when the start is asked for.
+TEST_F(InstallerStartTest, OnlyTheSignedBytesAreStarted) {
+  EXPECT_EQ(Start(Sha256Of("MZ", 2)), InstallerStart::Started);
+  EXPECT_EQ(g_system.creates, 1);
+  m_folder.Write("Veltra Setup.exe", "MZ swapped after the download");
+  EXPECT_EQ(Start(Sha256Of("MZ", 2)), InstallerStart::NotSigned);
+  EXPECT_EQ(g_system.creates + g_system.shells, 1);
 }
 
 TEST_F(InstallerStartTest, AMissingFileIsNeverHandedToTheSystem) {
