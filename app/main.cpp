@@ -3,14 +3,23 @@
 
 #include <curl/curl.h>
 
+#include "package_key.h"
 #include "platform/win32/app_module.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/component_host.h"
 #include "platform/win32/message_loop.h"
 #include "platform/win32/program_entry.h"
 #include "ui/main_dlg.h"
+#include "utility/hex_text.h"
 
 namespace {
+
+// None for a program built without a key; CMake took only well-formed ones.
+std::optional<P256PublicKey> BuiltInPackageKey() {
+  P256PublicKey key{};
+  if (!ParseHex(kPackagePublicKey, key.data(), key.size())) return std::nullopt;
+  return key;
+}
 
 int Run(LPSTR, int showCommand) {
   CMessageLoop theLoop;
@@ -18,6 +27,7 @@ int Run(LPSTR, int showCommand) {
   curl_global_init(CURL_GLOBAL_ALL);
 
   CMainDlg dlgMain;
+  dlgMain.m_packageKey = BuiltInPackageKey();
   // The loop and libcurl are left as they are: the process ends right away.
   if (dlgMain.Create(nullptr, 0) == nullptr) return 0;
   dlgMain.ShowWindow(showCommand);
