@@ -123,7 +123,7 @@ void E2eTest::SetUp() {
     GTEST_SKIP() << "veltra-setup is not built for 127.0.0.1 (MANIFEST_URL, PROMO_URL)";
   }
   if (!s_display || !s_display->Ready()) GTEST_SKIP() << "Xvfb did not start";
-  const std::string unavailable = ProgramUnavailable();
+  const std::string unavailable = ProgramUnavailable(m_build);
   if (!unavailable.empty()) GTEST_SKIP() << unavailable;
   ASSERT_TRUE(s_startStrip && s_startStripHover) << "the skin's start strips cannot be read";
   for (const char* folder : {"tmp", "home", "work", "runtime"}) {
@@ -190,6 +190,30 @@ void E2eTest::Publish(const std::vector<Piece>& pieces, int count) {
   ServeManifest(ManifestFor(pieces, count));
 }
 
+std::vector<Piece> E2eTest::PublishSigned(const std::vector<Piece>& pieces,
+                                          const std::string& key) {
+  const std::string folder = m_root.PathOf("publisher/");
+  boost::filesystem::create_directories(folder);
+  std::vector<std::string> command = {VELTRA_MAKE_PACKAGE, "--sign",
+                                      std::string(VELTRA_TEST_DATA) + "/" + key + ".pem", folder,
+                                      m_package->Url(kPiecesPath) + "/"};
+  for (const Piece& piece : pieces) {
+    WriteFile(folder + piece.name, piece.body);
+    command.push_back(piece.name);
+  }
+  const ToolResult made = RunTool(command, EnvironmentWith({}), 60);
+  EXPECT_EQ(made.status, 0) << "make_package --sign failed";
+  std::vector<Piece> served = {Piece{"vlt_package.sig", ReadFile(folder + "vlt_package.sig")}};
+  served.insert(served.end(), pieces.begin(), pieces.end());
+  for (const Piece& piece : served) {
+    test_support::Route route;
+    route.body = piece.body;
+    ServePiece(piece.name, route);
+  }
+  ServeManifest(made.output);
+  return served;
+}
+
 void E2eTest::ServeManifest(const std::string& text) {
   test_support::Route route;
   route.body = text;
@@ -218,7 +242,7 @@ int E2eTest::ManifestRequests() const { return m_package->RequestCount(kManifest
 // --- the program --------------------------------------------------------------
 
 void E2eTest::StartProgram(const std::map<std::string, std::string>& environment) {
-  ChildProcess::Options options = ProgramStart(Folders(), Display(), environment);
+  ChildProcess::Options options = ProgramStart(Folders(), Display(), environment, m_build);
   options.output = m_root.PathOf("program.log");
   m_program = ChildProcess(options);
   m_window.clear();
@@ -418,6 +442,21 @@ std::vector<std::string> E2eTest::DownloadFolderListing() const {
                       (S_ISREG(info.st_mode) ? std::to_string(info.st_size) : "not a file"));
   }
   return listing;
+}
+
+::testing::AssertionResult BoxThenExit(E2eTest& test, const std::string& text) {
+  if (!test.WaitForBox(40)) return ::testing::AssertionFailure() << "no box";
+  const std::vector<std::string> boxes = test.Boxes();
+  if (boxes.size() != 1) return ::testing::AssertionFailure() << boxes.size() << " boxes";
+  if (!test.BoxSays(boxes.front(), text)) {
+    test.KeepScreenshot("box");
+    return ::testing::AssertionFailure() << "the box does not say \"" << text << "\"";
+  }
+  test.PressEnterOn(boxes.front());
+  const std::optional<int> status = test.WaitForExit(10);
+  if (!status) return ::testing::AssertionFailure() << "still running after Enter";
+  if (*status != 255) return ::testing::AssertionFailure() << "exit status " << *status;
+  return ::testing::AssertionSuccess();
 }
 
 bool E2eTest::WaitForInstallerRecord(double seconds) {

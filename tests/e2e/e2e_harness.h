@@ -72,6 +72,11 @@ class E2eTest : public ::testing::Test {
   // Serves the pieces and a manifest that lists them (count = their number
   // unless given).
   void Publish(const std::vector<Piece>& pieces, int count = -1);
+  // Signs the pieces with a key of tests/data as a publisher would
+  // (make_package --sign) and serves them with the manifest the tool
+  // printed; returns what is served, the signed list first.
+  std::vector<Piece> PublishSigned(const std::vector<Piece>& pieces,
+                                   const std::string& key = "package_key");
   std::string ManifestFor(const std::vector<Piece>& pieces, int count = -1) const;
   void ServeManifest(const std::string& text);
   void ServeManifest(test_support::Route route);
@@ -132,6 +137,7 @@ class E2eTest : public ::testing::Test {
   // Piece files' sizes, "name=size" each, sorted (links and FIFOs not followed).
   std::vector<std::string> DownloadFolderListing() const;
 
+  ProgramBuild m_build = ProgramBuild::Plain;
   test_support::ScratchFolder m_root;
   std::unique_ptr<test_support::TestHttpServer> m_package;
   std::unique_ptr<test_support::TestHttpServer> m_promo;
@@ -146,5 +152,9 @@ class E2eTest : public ::testing::Test {
   static std::optional<Image> s_startStrip;
   static std::optional<Image> s_startStripHover;
 };
+
+// Waits for one box, checks its text, presses Enter and checks that the
+// program then ends with 255.
+::testing::AssertionResult BoxThenExit(E2eTest& test, const std::string& text);
 
 }  // namespace e2e

@@ -24,22 +24,6 @@ std::vector<Piece> ThreePieces() {
           StandInInstaller()};
 }
 
-// Waits for one box, checks its text, presses Enter and checks the exit.
-::testing::AssertionResult BoxThenExit(E2eTest& test, const std::string& text) {
-  if (!test.WaitForBox(40)) return ::testing::AssertionFailure() << "no box";
-  const std::vector<std::string> boxes = test.Boxes();
-  if (boxes.size() != 1) return ::testing::AssertionFailure() << boxes.size() << " boxes";
-  if (!test.BoxSays(boxes.front(), text)) {
-    test.KeepScreenshot("box");
-    return ::testing::AssertionFailure() << "the box does not say \"" << text << "\"";
-  }
-  test.PressEnterOn(boxes.front());
-  const std::optional<int> status = test.WaitForExit(10);
-  if (!status) return ::testing::AssertionFailure() << "still running after Enter";
-  if (*status != kExitAfterBox) return ::testing::AssertionFailure() << "exit status " << *status;
-  return ::testing::AssertionSuccess();
-}
-
 TEST_F(Failure, UnusablePackageDataEndsWithTheCorruptDataBoxAndWritesNothing) {
   struct Case {
     const char* what;

@@ -1,18 +1,21 @@
 // The Linux program, run directly.
 
-#include "tests/e2e/program_under_test.h"
+#include "tests/e2e/e2e_harness.h"
 
 namespace e2e {
 
 const char kReferenceBoxTitle[] = "^e2e-reference-box$";
 
-std::string ProgramUnavailable() { return std::string(); }
+std::string ProgramUnavailable(ProgramBuild) { return std::string(); }
+std::string InstallerProgram() { return StandInInstaller().body; }
+const char kInstallerRanFile[] = "installer-ran.txt";
 void PrepareProgramSuite(const VirtualDisplay&) {}
 void EndProgramSuite() {}
 void PrepareProgramTest(const PlayerFolders&) {}
 
 ChildProcess::Options ProgramStart(const PlayerFolders& folders, const VirtualDisplay& display,
-                                   const std::map<std::string, std::string>& environment) {
+                                   const std::map<std::string, std::string>& environment,
+                                   ProgramBuild build) {
   std::string tmp = folders.tmp;
   tmp.pop_back();
   std::map<std::string, std::string> changes = {
@@ -39,7 +42,7 @@ ChildProcess::Options ProgramStart(const PlayerFolders& folders, const VirtualDi
   };
   for (const auto& [name, value] : environment) changes[name] = value;
   ChildProcess::Options options;
-  options.arguments = {VELTRA_PROGRAM};
+  options.arguments = {build == ProgramBuild::Signed ? VELTRA_SIGNED_PROGRAM : VELTRA_PROGRAM};
   options.environment = EnvironmentWith(changes);
   options.folder = folders.work;
   return options;

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "tests/e2e/e2e_harness.h"
+#include "tests/support/forged_crc.h"
 
 namespace e2e {
 namespace {
@@ -17,49 +18,6 @@ namespace {
 using SharedMachine = E2eTest;
 
 const char kForgedRecord[] = "forged-installer-ran.txt";
-
-// Four bytes appended to `bytes` that give the whole the CRC-32 `target`:
-// over equal lengths the CRC is affine in the bits, and 32 consecutive bits
-// always span every value.
-std::string ForgedTo(const std::string& bytes, std::uint32_t target) {
-  const std::string base = bytes + std::string(4, '\0');
-  const auto crc = [](const std::string& text) {
-    return static_cast<std::uint32_t>(std::stoul(Crc32Text(text)));
-  };
-  const std::uint32_t start = crc(base);
-  std::uint32_t column[32];
-  for (int bit = 0; bit < 32; ++bit) {
-    std::string flipped = base;
-    flipped[bytes.size() + bit / 8] ^= static_cast<char>(1 << (bit % 8));
-    column[bit] = crc(flipped) ^ start;
-  }
-  // Gaussian elimination over GF(2): find the bits whose columns sum to the
-  // needed change.
-  std::uint32_t rows[32];
-  std::uint32_t combination[32];
-  for (int bit = 0; bit < 32; ++bit) rows[bit] = column[bit], combination[bit] = 1u << bit;
-  std::uint32_t want = start ^ target, chosen = 0;
-  for (int pivot = 31, row = 0; pivot >= 0; --pivot) {
-    int found = -1;
-    for (int r = row; r < 32 && found < 0; ++r) {
-      if (rows[r] >> pivot & 1) found = r;
-    }
-    if (found < 0) continue;
-    std::swap(rows[row], rows[found]);
-    std::swap(combination[row], combination[found]);
-    for (int r = 0; r < 32; ++r) {
-      if (r != row && (rows[r] >> pivot & 1))
-        rows[r] ^= rows[row], combination[r] ^= combination[row];
-    }
-    if (want >> pivot & 1) want ^= rows[row], chosen ^= combination[row];
-    ++row;
-  }
-  std::string forged = base;
-  for (int bit = 0; bit < 32; ++bit) {
-    if (chosen >> bit & 1) forged[bytes.size() + bit / 8] ^= static_cast<char>(1 << (bit % 8));
-  }
-  return forged;
-}
 
 // The program comes to rest: the start button, a box, or its end.
 bool ComesToRest(E2eTest& test) {
@@ -119,9 +77,9 @@ TEST_F(SharedMachine, ThingsPlantedUnderPieceNamesAreNeverFollowedNorStarted) {
 
 TEST_F(SharedMachine, AForeignFolderWithAForgedInstallerIsNeverUsed) {
   const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 100 * 1024, 91), StandInInstaller()};
-  const std::string forged =
-      ForgedTo(std::string("#!/bin/sh\necho forged > ") + kForgedRecord + "\nexit 0\n",
-               static_cast<std::uint32_t>(std::stoul(pieces[1].Crc())));
+  const std::string forged = test_support::ForgedToCrc(
+      std::string("#!/bin/sh\necho forged > ") + kForgedRecord + "\nexit 0\n",
+      static_cast<std::uint32_t>(std::stoul(pieces[1].Crc())));
   ASSERT_EQ(Crc32Text(forged), pieces[1].Crc());
 
   ASSERT_EQ(mkdir(DownloadFolder().c_str(), 0777), 0);

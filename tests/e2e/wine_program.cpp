@@ -13,7 +13,7 @@
 
 #include <boost/filesystem.hpp>
 
-#include "tests/e2e/program_under_test.h"
+#include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/wine_command.h"
 
 namespace e2e {
@@ -94,8 +94,19 @@ std::vector<std::string> WineCommand(std::vector<std::string> command) {
   return command;
 }
 
-std::string ProgramUnavailable() {
-  if (!boost::filesystem::exists(VELTRA_WINDOWS_PROGRAM)) {
+namespace {
+
+const char* ProgramFile(ProgramBuild build) {
+  return build == ProgramBuild::Signed ? VELTRA_WINDOWS_SIGNED_PROGRAM : VELTRA_WINDOWS_PROGRAM;
+}
+
+}  // namespace
+
+std::string InstallerProgram() { return ReadFile(VELTRA_WINDOWS_INSTALLER); }
+const char kInstallerRanFile[] = "windows-installer-ran.txt";
+
+std::string ProgramUnavailable(ProgramBuild build) {
+  if (!boost::filesystem::exists(ProgramFile(build))) {
     return "the Windows program is not built: scripts/build_windows.sh";
   }
   if (!OnPath("wine") || !OnPath("openbox")) return "needs wine and openbox";
@@ -137,12 +148,13 @@ void PrepareProgramTest(const PlayerFolders&) {
 }
 
 ChildProcess::Options ProgramStart(const PlayerFolders& folders, const VirtualDisplay& display,
-                                   const std::map<std::string, std::string>& environment) {
+                                   const std::map<std::string, std::string>& environment,
+                                   ProgramBuild build) {
   std::map<std::string, std::string> changes = WineEnvironment(display);
   changes["HOME"] = folders.home;
   for (const auto& [name, value] : environment) changes[name] = value;
   ChildProcess::Options options;
-  options.arguments = WineCommand({"wine", VELTRA_WINDOWS_PROGRAM});
+  options.arguments = WineCommand({"wine", ProgramFile(build)});
   options.environment = EnvironmentWith(changes);
   options.folder = folders.work;
   return options;
