@@ -13,7 +13,7 @@
 #include <cstring>
 #include <vector>
 
-#include "hex_text.h"
+#include "utility/hex_text.h"
 
 namespace {
 

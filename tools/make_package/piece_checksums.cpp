@@ -1,6 +1,6 @@
 #include "piece_checksums.h"
 
-#include "hex_text.h"
+#include "utility/hex_text.h"
 
 CPieceChecksums::CPieceChecksums(bool withSha256) : m_crc(crc32(0L, Z_NULL, 0)) {
   if (!withSha256) return;
