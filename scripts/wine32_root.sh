@@ -59,8 +59,14 @@ mirror() {
   echo "${uri:-http://deb.debian.org/debian}"
 }
 
+# Wine's CNG (signatures of signed packages) rests on GnuTLS, which wine only
+# recommends: a root made without it is made again.
+complete() {
+  [ -f "$root/.complete" ] && [ -e "$root/usr/lib/i386-linux-gnu/libgnutls.so.30" ]
+}
+
 make_root() {
-  [ -f "$root/.complete" ] && return 0
+  complete && return 0
   [ "$(id -u)" -eq 0 ] || { echo "making the 32-bit wine root needs root" >&2; exit 1; }
   "$project/scripts/install_packages.sh" debootstrap
   local started=$SECONDS scratch
@@ -72,7 +78,7 @@ make_root() {
     { echo "debootstrap failed; see $scratch.log" >&2; exit 1; }
   cp /etc/resolv.conf "$scratch/etc/resolv.conf"
   (enter "$scratch" / /bin/sh -c 'dpkg --add-architecture i386 && apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine32:i386 &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine32:i386 libgnutls30:i386 &&
     apt-get clean') >>"$scratch.log" 2>&1 ||
     { echo "installing 32-bit wine in the root failed; see $scratch.log" >&2; exit 1; }
   rm -rf "$root"
@@ -90,7 +96,7 @@ namespace() {
 
 ready() {
   can_run || return 1
-  if [ ! -f "$root/.complete" ]; then
+  if ! complete; then
     echo "the 32-bit wine root is not made (as root: scripts/wine32_root.sh make)"
     return 1
   fi
@@ -121,7 +127,7 @@ enter() {
 }
 
 run_in_root() {
-  [ -f "$root/.complete" ] || { echo "no 32-bit wine root: scripts/wine32_root.sh make" >&2; exit 1; }
+  complete || { echo "no 32-bit wine root: scripts/wine32_root.sh make" >&2; exit 1; }
   enter "$root" "$PWD" "$@"
 }
 
