@@ -12,7 +12,8 @@
 // object buffer (the system keeps the object, as Windows 7 and later allow)
 // and no secret; a finished hash takes nothing more (no reusable hashes:
 // Windows 7 has none either), only BCryptDestroyHash. An imported point is
-// checked to be on the curve.
+// checked to be on the curve (wine's CNG takes one that is not, and refuses
+// only its signatures).
 
 #ifdef _WIN32
 #include <windows.h>
