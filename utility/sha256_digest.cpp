@@ -20,27 +20,30 @@ BCRYPT_ALG_HANDLE Sha256Provider() {
 
 }  // namespace
 
-CSha256::CSha256() { Restart(); }
+CSha256::CSha256() = default;
 
-CSha256::~CSha256() {
-  if (m_hash != nullptr) BCryptDestroyHash(m_hash);
+CSha256::~CSha256() { Discard(); }
+
+bool CSha256::Ready() {
+  if (m_hash == nullptr && !m_failed) {
+    const BCRYPT_ALG_HANDLE provider = Sha256Provider();
+    m_failed = provider == nullptr ||
+               !BCRYPT_SUCCESS(BCryptCreateHash(provider, &m_hash, nullptr, 0, nullptr, 0, 0));
+    if (m_failed) m_hash = nullptr;
+  }
+  return !m_failed;
 }
 
-void CSha256::Restart() {
+void CSha256::Discard() {
   if (m_hash != nullptr) BCryptDestroyHash(m_hash);
   m_hash = nullptr;
   m_failed = false;
-  const BCRYPT_ALG_HANDLE provider = Sha256Provider();
-  if (provider == nullptr ||
-      !BCRYPT_SUCCESS(BCryptCreateHash(provider, &m_hash, nullptr, 0, nullptr, 0, 0))) {
-    m_hash = nullptr;
-  }
 }
 
 void CSha256::Update(const void* data, std::size_t length) {
-  // The system's signature takes bytes it may write; it only reads them.
+  // BCryptHashData's input is declared writable; it is only read.
   auto* bytes = static_cast<PUCHAR>(const_cast<void*>(data));
-  while (length > 0 && m_hash != nullptr && !m_failed) {
+  while (length > 0 && Ready()) {
     const ULONG part =
         static_cast<ULONG>(std::min<std::size_t>(length, std::numeric_limits<ULONG>::max()));
     m_failed = !BCRYPT_SUCCESS(BCryptHashData(m_hash, bytes, part, 0));
@@ -51,11 +54,11 @@ void CSha256::Update(const void* data, std::size_t length) {
 
 std::optional<Sha256Digest> CSha256::Finish() {
   std::optional<Sha256Digest> digest;
-  if (m_hash != nullptr && !m_failed) {
-    Sha256Digest bytes;
-    if (BCRYPT_SUCCESS(BCryptFinishHash(m_hash, bytes.data(), bytes.size(), 0))) digest = bytes;
+  Sha256Digest bytes;
+  if (Ready() && BCRYPT_SUCCESS(BCryptFinishHash(m_hash, bytes.data(), bytes.size(), 0))) {
+    digest = bytes;
   }
-  Restart();
+  Discard();
   return digest;
 }
 

@@ -28,11 +28,15 @@ class CSha256 {
   std::optional<Sha256Digest> Finish();
 
  private:
-  // A hash object cannot be used again once finished (Windows 7 has no
+  // Whether there is a hash object to take bytes, made when first needed. A
+  // hash object cannot be used again once finished (Windows 7 has no
   // reusable ones), so each digest gets a new one.
-  void Restart();
+  bool Ready();
+  // Destroys the hash object and forgets a failure: the next bytes start anew.
+  void Discard();
 
   BCRYPT_HASH_HANDLE m_hash = nullptr;
+  // The system refused a hash object or a part since the last Finish.
   bool m_failed = false;
 };
 
