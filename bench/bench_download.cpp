@@ -1,6 +1,8 @@
 // Runs the download worker once, as the window would, against MANIFEST_URL
 // into FOLDER (which must end in "/"), and prints the seconds it took and the
-// bytes it stored.   bench_download MANIFEST_URL FOLDER
+// bytes it stored. With --key the worker is the one of a program built with
+// the key in KEY.hex: the package must be signed with it.
+//   bench_download [--key KEY.hex] MANIFEST_URL FOLDER
 
 #include <curl/curl.h>
 
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "bench/package_key_file.h"
 #include "engine/download_globals.h"
 #include "tests/support/recorded_engine.h"
 
@@ -26,15 +29,23 @@ std::uintmax_t BytesIn(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: bench_download MANIFEST_URL FOLDER/\n";
+  const bool withKey = argc == 5 && std::string(argv[1]) == "--key";
+  if (argc != 3 && !withKey) {
+    std::cerr << "usage: bench_download [--key KEY.hex] MANIFEST_URL FOLDER/\n";
     return 2;
   }
-  curl_global_init(CURL_GLOBAL_ALL);
-  g_szManifestUrl = argv[1];
-  g_strTempDir = argv[2];
-
   test_support::RecordedEngine run;
+  if (withKey) {
+    run.engine.m_packageKey = ReadPackageKey(argv[2]);
+    if (!run.engine.m_packageKey) {
+      std::cerr << argv[2] << " holds no package key\n";
+      return 2;
+    }
+  }
+  curl_global_init(CURL_GLOBAL_ALL);
+  g_szManifestUrl = argv[argc - 2];
+  g_strTempDir = argv[argc - 1];
+
   const auto start = std::chrono::steady_clock::now();
   run.engine.DownloadThread();
   const double seconds =
