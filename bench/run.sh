@@ -14,7 +14,13 @@
 #     curl.exe -K under wine;
 #   - the piece check over 1 GiB of present pieces against zlib's crc32()
 #     with the same reads and against dd bs=1M (reading alone);
-#   - the worker alone on the whole program's package (vs curl -K), then
+#   - signed-check: the same check with the tests' package key, on a signed
+#     twin of that package (the same pieces and the list), against one
+#     openssl dgst -sha256 over the same files and beside the check without
+#     the key, with the ratio of medians (openssl/ours) on a line of its own;
+#   - the worker alone on the whole program's package (vs curl -K), and
+#     signed-worker: the worker with the key on the signed twin against the
+#     worker without it, with the ratio of medians (signed/unsigned); then
 #   - the whole program under Xvfb on a 1 GiB package of 16 pieces, from
 #     launch until nginx has sent its last piece, against curl -K and aria2c
 #     fetching the manifest and the same files; with the time to the manifest request,
@@ -122,6 +128,18 @@ now() { date +%s.%N; }
 fresh() { rm -rf "$1"; mkdir -p "$1"; }
 elapsed() { echo "$(now) $1" | awk '{printf "%.4f\n", $1 - $2}'; }
 names_of() { tail -n +3 "$served/$1/vlt_package.txt" | cut -d';' -f1; }
+# The whole program's package signed with the tests' throwaway key: the same
+# pieces, hard links so that one copy sits in the page cache, and the list.
+package_key="$root/tests/data/package_key.hex"
+signed_twin="$served/vltsetup_palamut_signed"
+mkdir -p "$signed_twin"
+for name in $(names_of vltsetup_palamut); do
+  ln "$served/vltsetup_palamut/$name" "$signed_twin/$name"
+done
+# shellcheck disable=SC2046  # one argument a piece name
+"$make_package" --sign "$root/tests/data/package_key.pem" "$signed_twin" \
+  "$base/vltsetup_palamut_signed/" $(names_of vltsetup_palamut) > "$signed_twin/vlt_package.txt"
+chmod -R a+rX "$signed_twin"
 cat "$served"/*/* > /dev/null
 
 # Seconds "$@" takes, started on an empty $dl.
@@ -223,8 +241,8 @@ summary() {  # label side...
   echo "$line (rounds $rounds)"
 }
 times_dir="$work/times"
-# BENCH_CASES picks cases by name (piece small check worker program stop);
-# all of them by default.
+# BENCH_CASES picks cases by name (piece small check signed-check worker
+# signed-worker program stop); all of them by default.
 wanted() { [ -z "${BENCH_CASES:-}" ] || [[ " $BENCH_CASES " == *" $1 "* ]]; }
 take_turns() {  # package side...
   local package=$1
@@ -284,6 +302,34 @@ dd_1m() {
 wanted check &&
   race "piece check 16 x 64 MiB (zlib reads $crc_block-byte blocks)" vltsetup_palamut check zlib_crc32 dd_1m
 
+# The sides of a signed case take the unsigned package's name and use its
+# signed twin.
+check_signed() {
+  "$bin/bench_check" "$served/$1_signed/" "$served/$1_signed/vlt_package.txt" check-signed \
+    "$package_key" | cut -d' ' -f1
+}
+# Every file the signed check reads, the list too, in one process.
+openssl_sha256() {
+  local files=() name start
+  for name in $(names_of "$1_signed"); do files+=("$served/$1_signed/$name"); done
+  start=$(now)
+  openssl dgst -sha256 "${files[@]}" > /dev/null
+  elapsed "$start"
+}
+# "label: ratio of medians (first/second) R" for two sides of the race just run.
+median_ratio() {  # label first second wanted
+  local best first second
+  read -r best first < <(best_median < "$times_dir/$2")
+  read -r best second < <(best_median < "$times_dir/$3")
+  echo "$1: ratio of medians ($2/$3) $(awk -v f="$first" -v s="$second" \
+    'BEGIN {printf "%.2f", f / s}') ($4; rounds $rounds)"
+}
+if wanted signed-check; then
+  race "piece check 16 x 64 MiB signed (CRC-32 and SHA-256)" vltsetup_palamut check_signed \
+    openssl_sha256 check
+  median_ratio "signed piece check" openssl_sha256 check_signed "at least 0.67 wanted"
+fi
+
 # The whole program, on its own display with a black root.
 Xvfb ":$display_number" -screen 0 1024x768x24 -br -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -311,6 +357,15 @@ program() {
 # The worker alone on the same package, so that what the window costs shows
 # beside the whole program's ratio.
 wanted worker && race "worker alone 16 x 64 MiB" vltsetup_palamut worker curl_k
+worker_signed() {
+  fresh "$dl"
+  "$bin/bench_download" --key "$package_key" "$base/$1_signed/vlt_package.txt" "$dl/" |
+    cut -d' ' -f1
+}
+if wanted signed-worker; then
+  race "worker alone 16 x 64 MiB signed" vltsetup_palamut worker_signed worker
+  median_ratio "signed worker" worker_signed worker "at most 1.25 wanted"
+fi
 wanted program && race "whole program 16 x 64 MiB, launch to the last piece" vltsetup_palamut \
   program curl_k aria2c_i
 field() {
