@@ -348,7 +348,7 @@ class SignedDownload : public DownloadWorker {
 
 TEST_F(SignedDownload, TheListComesFirstAndTheInstallersDigestIsHandedOn) {
   Publish(3, pieces);
-  folder.Write("Veltra.part1", pieces[1].body);
+  folder.Write(pieces[1].name, pieces[1].body);
   EXPECT_EQ(Run(), (Messages{PieceDone(3333), PieceFound(6666), kRateUnknown, PieceDone(10000),
                              kAllDone, kFinished}));
   EXPECT_EQ(RequestsOfEach(), (std::vector<int>{1, 0, 1}));

@@ -21,7 +21,7 @@ struct SignedPiece {
 inline std::vector<SignedPiece> SignedPackagePieces() {
   const std::string folder = std::string(VELTRA_TEST_DATA) + "/signed_package/";
   std::vector<SignedPiece> pieces;
-  for (const char* name : {"vlt_package.sig", "Veltra.part1", "VeltraSetup.exe"}) {
+  for (const char* name : {"vlt_package.sig", "Veltra.cab", "VeltraSetup.exe"}) {
     pieces.push_back({name, ReadFile(folder + name)});
   }
   return pieces;

@@ -131,7 +131,7 @@ set(example "${DATA}/signed_package")
 file(READ "${example}/vlt_package.txt" manifest)
 string(REPLACE "\r\n" "\n" manifest "${manifest}")
 expect_signed("${example}" "${manifest}" http://127.0.0.1/p/ "${DATA}/package_key.pem"
-              "Veltra.part1;VeltraSetup.exe")
+              "Veltra.cab;VeltraSetup.exe")
 
 run_tool(--public-key "${DATA}/package_key.pem")
 file(READ "${DATA}/package_key.hex" hex)

@@ -12,5 +12,5 @@ here=$(cd "$(dirname "$0")" && pwd)
 trap 'rm -f "$here/vlt_package.txt.new"' EXIT
 printf 'Stands in for the installer in the unit tests; never started.\n' > "$here/VeltraSetup.exe"
 "$tool" --sign "$here/../package_key.pem" "$here" http://127.0.0.1/p/ \
-  Veltra.part1=5000 VeltraSetup.exe > "$here/vlt_package.txt.new"
+  Veltra.cab=5000 VeltraSetup.exe > "$here/vlt_package.txt.new"
 mv "$here/vlt_package.txt.new" "$here/vlt_package.txt"
