@@ -154,7 +154,9 @@ std::string CDownloadEngine::FetchManifest() {
   try {
     kelpa::utility::fetch_url manifest(g_szManifestUrl);
     curl_easy_setopt(manifest.curl.handle(), CURLOPT_FAILONERROR, 1L);
-    UseSystemProxy(manifest.curl.handle(), g_szManifestUrl);
+    if (!UseSystemProxy(manifest.curl.handle(), g_szManifestUrl, m_hStopEvent)) {
+      return std::string();
+    }
     manifest.curl.progress_function = [this](double, double, double, double, void*) {
       return StopRequested(0) ? -1 : 0;
     };
@@ -243,7 +245,9 @@ int CDownloadEngine::TransferPiece(const std::string& url, std::fstream& file) {
   try {
     kelpa::utility::easy_curl transfer;
     curl_easy_setopt(transfer.handle(), CURLOPT_FAILONERROR, 1L);
-    UseSystemProxy(transfer.handle(), url);
+    // A stop while the proxy is awaited ends the piece as a stop in the
+    // transfer would.
+    if (!UseSystemProxy(transfer.handle(), url, m_hStopEvent)) return CURLE_ABORTED_BY_CALLBACK;
     // libcurl's default 16 KiB blocks cost about a fifth of the throughput on a
     // fast link, and under wine every receive is a round trip to the wine
     // server: the largest block takes the fewest.
