@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <boost/filesystem.hpp>
+#include <chrono>
 #include <fstream>
 #include <iomanip>
 #include <iterator>
@@ -239,11 +240,21 @@ std::vector<std::string> E2eTest::PieceRequests(std::size_t from) const {
 
 int E2eTest::ManifestRequests() const { return m_package->RequestCount(kManifestPath); }
 
+std::optional<double> E2eTest::SecondsToManifestRequest() const {
+  for (const test_support::RecordedRequest& request : m_package->Requests()) {
+    const double arrived =
+        std::chrono::duration<double>(request.arrived.time_since_epoch()).count();
+    if (request.path == kManifestPath && arrived >= m_started) return arrived - m_started;
+  }
+  return std::nullopt;
+}
+
 // --- the program --------------------------------------------------------------
 
 void E2eTest::StartProgram(const std::map<std::string, std::string>& environment) {
   ChildProcess::Options options = ProgramStart(Folders(), Display(), environment, m_build);
   options.output = m_root.PathOf("program.log");
+  m_started = Now();
   m_program = ChildProcess(options);
   m_window.clear();
 }

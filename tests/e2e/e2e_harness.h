@@ -85,6 +85,9 @@ class E2eTest : public ::testing::Test {
   // from the one numbered `from` on.
   std::vector<std::string> PieceRequests(std::size_t from = 0) const;
   int ManifestRequests() const;
+  // From the program's last start to its first manifest request after it;
+  // nothing when none came.
+  std::optional<double> SecondsToManifestRequest() const;
 
   // --- the program --------------------------------------------------------
   // Starts the program and waits for its window.
@@ -147,6 +150,8 @@ class E2eTest : public ::testing::Test {
 
  private:
   void StartProgram(const std::map<std::string, std::string>& environment);
+
+  double m_started = 0;  // Now() at the program's last start
 
   static std::unique_ptr<VirtualDisplay> s_display;
   static std::optional<Image> s_startStrip;

@@ -4,6 +4,7 @@
 // set (the harness removes them).
 
 #include <cstdio>
+#include <optional>
 
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/local_proxy.h"
@@ -19,6 +20,20 @@ const char kConnectionsKey[] =
 constexpr unsigned kDirect = 0x1;
 constexpr unsigned kManualProxy = 0x2;
 constexpr unsigned kScript = 0x4;
+constexpr unsigned kAutoDetect = 0x8;
+
+// A configuration script's server that takes the request and never sends
+// the script.
+test_support::Route StalledScript() {
+  test_support::Route stalled;
+  stalled.body = "function FindProxyForURL(url, host) { return \"DIRECT\"; }\n";
+  stalled.stallMs = 120000;
+  return stalled;
+}
+
+std::string Milliseconds(std::optional<double> seconds) {
+  return seconds ? std::to_string(static_cast<long>(*seconds * 1000)) + " ms" : "never";
+}
 
 std::string HexOfDword(unsigned value) {
   char digits[9];
@@ -187,6 +202,85 @@ TEST_F(WindowsProgramProxy, WithNothingSetEverythingGoesDirect) {
   EXPECT_TRUE(AllPiecesIntact(pieces));
   EXPECT_EQ(ProxiedPaths(), std::vector<std::string>{});
   EXPECT_EQ(ManifestRequests(), 1);
+  ClickClose();
+  EXPECT_EQ(WaitForExit(10), 0);
+}
+
+// Windows ships with "Automatically detect settings" on; with nothing on the
+// network to find, the manifest is asked for at most a second later than
+// without it.
+TEST_F(WindowsProgramProxy, DetectionThatFindsNothingHoldsTheManifestBackAtMostASecond) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 86), StandInInstaller()};
+  Publish(pieces);
+  ASSERT_TRUE(LaunchToStartButton()) << ProgramStory();
+  const std::optional<double> without = SecondsToManifestRequest();
+  ClickClose();
+  ASSERT_EQ(WaitForExit(10), 0);
+
+  ASSERT_TRUE(UseSettings(kDirect | kAutoDetect, "", "", ""));
+  ASSERT_TRUE(LaunchToStartButton()) << ProgramStory();
+  const std::optional<double> with = SecondsToManifestRequest();
+  std::printf("manifest requested after %s without detection, %s with it\n",
+              Milliseconds(without).c_str(), Milliseconds(with).c_str());
+  ASSERT_TRUE(without && with);
+  EXPECT_LE(*with - *without, 1.0);
+  EXPECT_TRUE(AllPiecesIntact(pieces));
+  EXPECT_EQ(ProxiedPaths(), std::vector<std::string>{});
+  ClickClose();
+  EXPECT_EQ(WaitForExit(10), 0);
+}
+
+TEST_F(WindowsProgramProxy, AScriptWhoseServerNeverAnswersLeavesTheDownloadDirect) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 87), StandInInstaller()};
+  Publish(pieces);
+  m_promo->SetRoute("/stalled.pac", StalledScript());
+  ASSERT_TRUE(UseSettings(kDirect | kScript, "", "", m_promo->Url("/stalled.pac")));
+  ASSERT_TRUE(Launch()) << ProgramStory();
+  PollUntil(10, [&] { return ManifestRequests() > 0; });
+  const std::optional<double> toManifest = SecondsToManifestRequest();
+  std::printf("manifest requested after %s with the script stalled\n",
+              Milliseconds(toManifest).c_str());
+  ASSERT_LT(toManifest.value_or(99), 2.0);
+  EXPECT_GT(m_promo->RequestCount("/stalled.pac"), 0);
+  ASSERT_TRUE(WaitForStartButton(60)) << ProgramStory();
+  EXPECT_TRUE(AllPiecesIntact(pieces));
+  EXPECT_EQ(ProxiedPaths(), std::vector<std::string>{});
+  ClickClose();
+  EXPECT_EQ(WaitForExit(10), 0);
+}
+
+// The lookup cannot be interrupted; the program leaves it behind.
+TEST_F(WindowsProgramProxy, TheCloseButtonEndsTheProgramWhileTheScriptStalls) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 88), StandInInstaller()};
+  Publish(pieces);
+  m_promo->SetRoute("/stalled.pac", StalledScript());
+  ASSERT_TRUE(UseSettings(kDirect | kScript, "", "", m_promo->Url("/stalled.pac")));
+  ASSERT_TRUE(Launch()) << ProgramStory();
+  ASSERT_TRUE(PollUntil(10, [&] { return m_promo->RequestCount("/stalled.pac") > 0; }));
+  ClickClose();
+  const double clicked = Now();
+  const std::optional<int> status = WaitForExit(10);
+  const double took = SecondsSince(clicked);
+  std::printf("ended %.0f ms after the close button with the script stalled\n", took * 1000);
+  EXPECT_LT(took, 2.0);
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowsProgramProxy, AProxyTheScriptNamesCarriesTheManifestAndEveryPiece) {
+  const std::vector<Piece> pieces = {DataPiece("Veltra.part1", 64 * 1024, 89),
+                                     DataPiece("Veltra.part2", 5000, 90), StandInInstaller()};
+  Publish(pieces);
+  test_support::Route script;
+  script.body =
+      "function FindProxyForURL(url, host) { return \"PROXY " + m_proxy->Address() + "\"; }\n";
+  m_promo->SetRoute("/proxy.pac", script);
+  ASSERT_TRUE(UseSettings(kDirect | kScript, "", "", m_promo->Url("/proxy.pac")));
+  ASSERT_TRUE(LaunchToStartButton()) << ProgramStory();
+  EXPECT_TRUE(AllPiecesIntact(pieces));
+
+  std::vector<std::string> expected = {kManifestPath};
+  for (const Piece& piece : pieces) expected.push_back(std::string(kPiecesPath) + "/" + piece.name);
+  EXPECT_EQ(ProxiedPaths(), expected);
   ClickClose();
   EXPECT_EQ(WaitForExit(10), 0);
 }

@@ -179,6 +179,7 @@ class TestHttpServer::Impl::Session : public std::enable_shared_from_this<Sessio
     recorded.method = std::string(request_.method_string());
     recorded.target = std::string(request_.target());
     recorded.path = path;
+    recorded.arrived = Clock::now();
     for (const auto& field : request_) {
       recorded.headers.emplace_back(std::string(field.name_string()), std::string(field.value()));
     }

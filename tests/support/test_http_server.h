@@ -15,6 +15,7 @@
 // - The destructor closes every connection at once (also during stalls and
 //   rate-limited bodies) and joins the server thread.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -30,6 +31,8 @@ struct RecordedRequest {
   std::string target;  // as sent, query string included
   std::string path;    // target without the query string
   std::vector<std::pair<std::string, std::string>> headers;
+  // When the server had read it all.
+  std::chrono::steady_clock::time_point arrived;
 
   // True when a header of that name (compared without case) was sent.
   bool HasHeader(const std::string& name) const;
