@@ -1,7 +1,5 @@
 #include "engine/piece_content.h"
 
-#include <memory>
-
 #include "utility/crc32_fold.h"
 #include "utility/crc32_static.h"
 #include "utility/regular_file.h"
@@ -14,18 +12,11 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 PieceContent ReadWithDigest(const std::string& path) {
   PieceContent content;
   CSha256 digest;
-  const CRegularFile file(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
-  if (file.IsOpen()) {
-    const std::unique_ptr<char[]> block(new char[CCrc32Static::kStreamBlockSize]);
-    DWORD got = 0;
-    // A failed read ends the file, as it does for the CRC-32 alone.
-    while (ReadFile(file.Get(), block.get(), static_cast<DWORD>(CCrc32Static::kStreamBlockSize),
-                    &got, nullptr) &&
-           got > 0) {
-      content.crc = Crc32Update(content.crc, block.get(), got);
-      digest.Update(block.get(), got);
-    }
-  }
+  ReadRegularFileBlocks(path, CCrc32Static::kStreamBlockSize,
+                        [&](const char* bytes, std::size_t length) {
+                          content.crc = Crc32Update(content.crc, bytes, length);
+                          digest.Update(bytes, length);
+                        });
   content.digest = digest.Finish();
   return content;
 }

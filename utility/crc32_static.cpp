@@ -137,18 +137,10 @@ DWORD CCrc32Static::ComputeFileCrcStream(const char* path, DWORD& checksum) {
   DWORD result = NO_ERROR;
   checksum = 0xFFFFFFFF;
   try {
-    const CRegularFile file(path, GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    if (file.IsOpen()) {
-      const std::unique_ptr<char[]> block(new char[CCrc32Static::kStreamBlockSize]);
-      DWORD got = 0;
-      // A failed read ends the file, as the stream did.
-      while (ReadFile(file.Get(), block.get(), static_cast<DWORD>(CCrc32Static::kStreamBlockSize),
-                      &got, nullptr) &&
-             got > 0) {
-        checksum = FoldBlock(checksum, block.get(), static_cast<std::size_t>(got));
-      }
-    }
+    // A failed read ends the file, as the stream did.
+    ReadRegularFileBlocks(path, kStreamBlockSize, [&](const char* bytes, std::size_t length) {
+      checksum = FoldBlock(checksum, bytes, length);
+    });
   } catch (...) {
     result = ERROR_CRC;
   }

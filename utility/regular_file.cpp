@@ -1,5 +1,7 @@
 #include "utility/regular_file.h"
 
+#include <memory>
+
 namespace {
 
 bool IsRegularDiskFile(HANDLE file) {
@@ -24,4 +26,17 @@ CRegularFile::CRegularFile(const std::string& path, DWORD access, DWORD shareMod
     return;
   }
   if (!IsRegularDiskFile(m_handle.Get())) CloseHandle(m_handle.Release());
+}
+
+void ReadRegularFileBlocks(const std::string& path, std::size_t blockSize,
+                           const std::function<void(const char*, std::size_t)>& consume) {
+  const CRegularFile file(path, GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  if (!file.IsOpen()) return;
+  const std::unique_ptr<char[]> block(new char[blockSize]);
+  DWORD got = 0;
+  while (ReadFile(file.Get(), block.get(), static_cast<DWORD>(blockSize), &got, nullptr) &&
+         got > 0) {
+    consume(block.get(), static_cast<std::size_t>(got));
+  }
 }

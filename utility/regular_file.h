@@ -7,6 +7,8 @@
 // end. Such a name counts as a file that cannot be opened, and whatever lies
 // there is left as it was. Owns its handle; any thread.
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "platform/win32/file_api.h"
@@ -32,3 +34,10 @@ class CRegularFile {
   CHandle m_handle;
   bool m_missing = false;
 };
+
+// Hands a regular file's bytes to `consume` in order, at most `blockSize` at
+// a time, while others may go on reading and writing it. A name that cannot
+// be opened, or is no regular file, hands nothing; a failed read ends the
+// file. Throws only what allocating the block throws.
+void ReadRegularFileBlocks(const std::string& path, std::size_t blockSize,
+                           const std::function<void(const char*, std::size_t)>& consume);

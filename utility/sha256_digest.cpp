@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "utility/cng_provider.h"
+
 namespace {
 
-// Opening a provider costs far more than hashing a small piece, and one
-// provider serves every thread at once. It is never closed: a thread may
-// still be hashing while the process's statics are destroyed.
 BCRYPT_ALG_HANDLE Sha256Provider() {
-  static const BCRYPT_ALG_HANDLE provider = [] {
-    BCRYPT_ALG_HANDLE opened = nullptr;
-    const NTSTATUS status =
-        BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-    return BCRYPT_SUCCESS(status) ? opened : nullptr;
-  }();
+  static const BCRYPT_ALG_HANDLE provider = OpenProviderOrNull(BCRYPT_SHA256_ALGORITHM);
   return provider;
 }
 

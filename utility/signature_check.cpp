@@ -4,19 +4,13 @@
 #include <optional>
 
 #include "platform/win32/bcrypt_api.h"
+#include "utility/cng_provider.h"
 #include "utility/sha256_digest.h"
 
 namespace {
 
-// Opened once, as for hashing; never closed, as a thread may still verify
-// while the process's statics are destroyed.
 BCRYPT_ALG_HANDLE EcdsaP256Provider() {
-  static const BCRYPT_ALG_HANDLE provider = [] {
-    BCRYPT_ALG_HANDLE opened = nullptr;
-    const NTSTATUS status =
-        BCryptOpenAlgorithmProvider(&opened, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0);
-    return BCRYPT_SUCCESS(status) ? opened : nullptr;
-  }();
+  static const BCRYPT_ALG_HANDLE provider = OpenProviderOrNull(BCRYPT_ECDSA_P256_ALGORITHM);
   return provider;
 }
 
