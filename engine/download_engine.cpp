@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <boost/bind/bind.hpp>
-#include <boost/filesystem/operations.hpp>
 #include <fstream>
 #include <limits>
 #include <memory>
@@ -12,10 +11,12 @@
 #include "engine/download_messages.h"
 #include "engine/piece_content.h"
 #include "engine/piece_file.h"
+#include "engine/piece_name.h"
 #include "engine/system_proxy.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"
 #include "platform/win32/process_clock.h"
+#include "platform/win32/utf8_path.h"
 #include "utility/crc32_fold.h"
 #include "utility/easy_curl.h"
 #include "utility/fetch_url.h"
@@ -107,7 +108,8 @@ void CDownloadEngine::DownloadThread() {
     return;
   }
   m_nTotalPieces = plan->totalPieces;
-  if (!plan->installerName.empty()) g_strInstallerPath = g_strTempDir + plan->installerName;
+  if (!plan->installerName.empty())
+    g_strInstallerPath = PiecePath(g_strTempDir, plan->installerName);
 
   CheckExistingPieces(g_strTempDir.c_str(), plan->entries);
   PostCompletePieces(plan->entries);
@@ -201,7 +203,7 @@ CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& 
   // Outlives the file, whose writes feed it.
   std::unique_ptr<CSha256> digest;
   if (m_acceptance.WantsDigest()) digest = std::make_unique<CSha256>();
-  CPieceFile file(g_strTempDir + entry.name, digest.get());
+  CPieceFile file(PiecePath(g_strTempDir, entry.name), digest.get());
   if (!file.Opened()) {
     PostReport(WM_DOWNLOAD_ERROR, DOWNLOAD_ERROR_FILE_WRITE, 0);
     return PieceOutcome::FileError;
@@ -230,7 +232,7 @@ CDownloadEngine::PieceOutcome CDownloadEngine::DownloadPiece(const std::string& 
 bool CDownloadEngine::PieceCounts(const PieceEntry& entry, CSha256* digest) {
   if (m_acceptance.AwaitsList()) {
     const std::optional<std::string> bytes =
-        ReadSmallPiece(g_strTempDir + entry.name, kSignedListLargest);
+        ReadSmallPiece(PiecePath(g_strTempDir, entry.name), kSignedListLargest);
     return bytes && m_acceptance.TakeList(*bytes);
   }
   std::optional<Sha256Digest> sha;
@@ -274,13 +276,13 @@ void CDownloadEngine::ResetRateState() {
 // With a key and no list yet, only the list, the manifest's first piece, is
 // looked at: nothing else can count before it does.
 void CDownloadEngine::CheckExistingPieces(const char* folder, std::list<PieceEntry>& entries) {
-  boost::system::error_code error;
-  if (!boost::filesystem::is_directory(boost::filesystem::status(folder, error))) return;
+  const DWORD attributes = GetFileAttributesUtf8(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
 
   std::int32_t step = 1;
   for (PieceEntry& entry : entries) {
     if (StopRequested(0)) return;
-    const std::string path = std::string(folder) + entry.name;
+    const std::string path = PiecePath(folder, entry.name);
     if (m_acceptance.AwaitsList()) {
       if (&entry != &entries.front()) return;
       const std::optional<std::string> bytes = ReadSmallPiece(path, kSignedListLargest);

@@ -80,7 +80,7 @@ description="$(field Description)"
 # Depends: what dpkg-shlibdeps found from the links, and what was added by hand.
 depends="$(field Depends)"
 mapfile -t depended < <(printf '%s\n' "$depends" | tr ',' '\n' | sed 's/([^)]*)//; s/[[:space:]]//g')
-required=(libc6 libstdc++6 libcurl4 libboost-thread1.74.0 libboost-filesystem1.74.0
+required=(libc6 libstdc++6 libcurl4 libboost-thread1.74.0 libssl3
           libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin
           qt6-qpa-plugins fonts-dejavu-core)
 # Matched in the shell: a pipe into grep -q could lose its writer to SIGPIPE

@@ -1,9 +1,8 @@
 #include "ui/download_folder.h"
 
-#include <vector>
-
 #include "platform/win32/private_folder.h"
 #include "platform/win32/temp_path.h"
+#include "platform/win32/utf8_path.h"
 
 namespace {
 
@@ -18,11 +17,8 @@ std::string UsableOrNone(const std::string& folder) {
 }  // namespace
 
 std::string PrepareDownloadFolder() {
-  const DWORD length = GetTempPathA(0, nullptr);
-  if (length == 0) return UsableOrNone(std::string(".") + kPathSeparator);
-  std::vector<char> buffer(length + 1, '\0');
-  GetTempPathA(length, buffer.data());
-  const std::string temporary(buffer.data());
+  const std::string temporary = GetTempPathUtf8();
+  if (temporary.empty()) return UsableOrNone(std::string(".") + kPathSeparator);
   const std::string subfolder = temporary + kFolderName;
   // Made here, or made by an earlier run: either way it is tested as found,
   // since someone may have made it first.

@@ -3,41 +3,30 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/code_page.h"
 #include "platform/win32/kernel_handle.h"
 #include "platform/win32/ui_types.h"
+#include "platform/win32/utf8_path.h"
 #include "utility/regular_file.h"
 
 namespace {
 
-BOOL CreateInstallerProcess(LPSTR commandLine, PROCESS_INFORMATION* process) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  return CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, nullptr, &startup, process);
+BOOL CreateInstallerProcess(const std::string& commandLine, PROCESS_INFORMATION* process) {
+  return CreateProcessUtf8(commandLine, NORMAL_PRIORITY_CLASS, process);
 }
 
 // The system's own call has the system's calling convention, which on 32-bit
 // Windows is not that of a plain function.
 BOOL ShellExecuteInstaller(SHELLEXECUTEINFOW* info) { return ShellExecuteExW(info); }
 
-// The path as CreateProcessA reads it: in the ANSI code page.
-std::vector<WCHAR> WidePath(const std::string& path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  std::vector<WCHAR> wide(length > 0 ? static_cast<std::size_t>(length) : 1, 0);
-  if (length > 0) MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-  return wide;
-}
-
 InstallerStart StartThroughTheShell(const std::string& path, HWND owner, const StartCalls& calls) {
-  const std::vector<WCHAR> file = WidePath(path);
+  const std::basic_string<WCHAR> file = WidePath(path);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
   // Our own box says when the start fails; the call returns only once the
   // start is done, as the program may end right after it.
   info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
   info.hwnd = owner;
-  info.lpFile = file.data();
+  info.lpFile = file.c_str();
   info.nShow = SW_SHOWNORMAL;
   if (calls.shellExecute(&info)) {
     if (info.hProcess != nullptr) CloseHandle(info.hProcess);
@@ -75,11 +64,8 @@ InstallerStart StartInstaller(const std::string& path, HWND owner, const StartCa
     return InstallerStart::Failed;
   }
   if (signedDigest && !ReadsAs(installer.Get(), *signedDigest)) return InstallerStart::NotSigned;
-  const std::string commandLine = "\"" + path + "\"";
-  std::vector<char> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back('\0');
   PROCESS_INFORMATION process{};
-  if (calls.createProcess(buffer.data(), &process)) {
+  if (calls.createProcess("\"" + path + "\"", &process)) {
     // Nobody waits for the installer.
     if (process.hThread != nullptr) CloseHandle(process.hThread);
     if (process.hProcess != nullptr) CloseHandle(process.hProcess);

@@ -20,7 +20,8 @@ enum class InstallerStart { Started, Declined, Failed, NotSigned };
 // The system's two ways of starting a program, as parameters so that a test
 // can answer in place of the system.
 struct StartCalls {
-  BOOL (*createProcess)(LPSTR commandLine, PROCESS_INFORMATION* process);
+  // The command line is the quoted path, UTF-8.
+  BOOL (*createProcess)(const std::string& commandLine, PROCESS_INFORMATION* process);
   BOOL (*shellExecute)(SHELLEXECUTEINFOW* info);
 };
 

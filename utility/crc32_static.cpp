@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/win32/kernel_handle.h"
+#include "platform/win32/utf8_path.h"
 #include "utility/crc32_fold.h"
 #include "utility/regular_file.h"
 
@@ -15,8 +16,8 @@ constexpr std::uint64_t kViewSize = 10 * 1024 * 1024;
 constexpr DWORD kReadFlags = 0x08000027;
 
 HANDLE OpenForReading(const char* path) {
-  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,
-                     nullptr);
+  return CreateFileUtf8(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, kReadFlags,
+                        nullptr);
 }
 
 // Crc32Update continues a finished value, as zlib's crc32() does; ours is

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "platform/win32/utf8_path.h"
+
 namespace {
 
 bool IsRegularDiskFile(HANDLE file) {
@@ -18,8 +20,8 @@ bool IsRegularDiskFile(HANDLE file) {
 // so the test below sees the link.
 CRegularFile::CRegularFile(const std::string& path, DWORD access, DWORD shareMode,
                            DWORD disposition)
-    : m_handle(CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
-                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) {
+    : m_handle(CreateFileUtf8(path.c_str(), access, shareMode, nullptr, disposition,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) {
   if (!m_handle.IsValid()) {
     const DWORD error = GetLastError();
     m_missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

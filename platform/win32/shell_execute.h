@@ -5,8 +5,8 @@
 //
 // On POSIX no program asks for those rights: the file is started as
 // CreateProcessA starts it (see create_process.h), with the same checks and
-// errors; its name is converted from UTF-16 to the program's code page, and
-// no process handle is returned.
+// errors; its name is converted from UTF-16 to UTF-8, the form the program
+// holds paths in, and no process handle is returned.
 
 #include "platform/win32/last_error.h"
 #include "platform/win32/windows_types.h"

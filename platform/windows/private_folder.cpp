@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/kernel_handle.h"
+#include "platform/win32/utf8_path.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ bool CreatePrivateFolder(const std::string& path) {
   }
   const LocalMemory descriptorMemory(descriptor);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  return CreateDirectoryA(WithoutTrailingSeparator(path).c_str(), &attributes) != FALSE;
+  return CreateDirectoryUtf8(WithoutTrailingSeparator(path).c_str(), &attributes) != FALSE;
 }
 
 // Looked at through one handle, so what is tested is what was opened. Wine
@@ -112,12 +113,12 @@ bool CreatePrivateFolder(const std::string& path) {
 // attributes show the link, so those are looked at first.
 bool IsPrivateFolder(const std::string& path) {
   if (path.empty()) return false;
-  const DWORD named = GetFileAttributesA(WithoutTrailingSeparator(path).c_str());
+  const DWORD named = GetFileAttributesUtf8(WithoutTrailingSeparator(path).c_str());
   if (named == INVALID_FILE_ATTRIBUTES || (named & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
   CHandle folder(
-      CreateFileA(WithoutTrailingSeparator(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      CreateFileUtf8(WithoutTrailingSeparator(path).c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!folder.IsValid()) return false;
   BY_HANDLE_FILE_INFORMATION information{};
   if (!GetFileInformationByHandle(folder.Get(), &information)) return false;

@@ -169,6 +169,15 @@ TEST(ManifestPieces, NamesWindowsWouldStoreDifferentlyAreCorrupt) {
   EXPECT_FALSE(IsSafePieceName("data1.bin "));
 }
 
+// A name is the manifest's bytes in the ANSI code page, 1254 on POSIX; the
+// path is UTF-8 (under wine the code page is another, so only ASCII is sure).
+TEST(ManifestPieces, APieceFileIsTheFolderAndTheNameInUtf8) {
+  EXPECT_EQ(PiecePath("C:\\T\\", "Veltra.part1"), "C:\\T\\Veltra.part1");
+#ifndef _WIN32
+  EXPECT_EQ(PiecePath("/t/", "kur\xFDlum \xDDndir.cab"), "/t/kur\xC4\xB1lum \xC4\xB0ndir.cab");
+#endif
+}
+
 TEST(ManifestChecksum, ThirtyTwoBitDecimalWithOneOptionalSign) {
   struct Case {
     const char* text;

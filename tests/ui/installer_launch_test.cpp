@@ -196,7 +196,7 @@ TEST_F(FailedLaunchTest, ShowsItsBoxThenEndsWithMinusOne) {
 // start button, and the next press asks again.
 int g_shellCalls = 0;
 bool g_playerConsents = false;
-BOOL RefusedWithoutElevation(LPSTR, PROCESS_INFORMATION*) {
+BOOL RefusedWithoutElevation(const std::string&, PROCESS_INFORMATION*) {
   SetLastError(ERROR_ELEVATION_REQUIRED);
   return FALSE;
 }

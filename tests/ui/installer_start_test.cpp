@@ -24,7 +24,7 @@ struct FakeSystem {
 };
 FakeSystem g_system;
 
-BOOL FakeCreateProcess(LPSTR commandLine, PROCESS_INFORMATION*) {
+BOOL FakeCreateProcess(const std::string& commandLine, PROCESS_INFORMATION*) {
   ++g_system.creates;
   g_system.commandLine = commandLine;
   if (g_system.createError == 0) return TRUE;
