@@ -60,9 +60,11 @@ mirror() {
 }
 
 # Wine's CNG (signatures of signed packages) rests on GnuTLS, which wine only
-# recommends: a root made without it is made again.
+# recommends, and the tests of a Turkish code page make glibc's Turkish
+# locale from the locales package: a root made without either is made again.
 complete() {
-  [ -f "$root/.complete" ] && [ -e "$root/usr/lib/i386-linux-gnu/libgnutls.so.30" ]
+  [ -f "$root/.complete" ] && [ -e "$root/usr/lib/i386-linux-gnu/libgnutls.so.30" ] &&
+    [ -e "$root/usr/share/i18n/locales/tr_TR" ]
 }
 
 make_root() {
@@ -78,7 +80,7 @@ make_root() {
     { echo "debootstrap failed; see $scratch.log" >&2; exit 1; }
   cp /etc/resolv.conf "$scratch/etc/resolv.conf"
   (enter "$scratch" / /bin/sh -c 'dpkg --add-architecture i386 && apt-get update -qq &&
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine32:i386 libgnutls30:i386 &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine wine32:i386 libgnutls30:i386 locales &&
     apt-get clean') >>"$scratch.log" 2>&1 ||
     { echo "installing 32-bit wine in the root failed; see $scratch.log" >&2; exit 1; }
   rm -rf "$root"

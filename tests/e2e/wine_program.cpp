@@ -57,11 +57,7 @@ std::map<std::string, std::string> WineEnvironment(const VirtualDisplay& display
   return environment;
 }
 
-// Wine names the Windows user after the Unix one.
-std::string PrefixTemporaryFolder() {
-  const passwd* user = getpwuid(geteuid());
-  return std::string(kPrefix) + "/drive_c/users/" + (user ? user->pw_name : "root") + "/Temp/";
-}
+std::string PrefixTemporaryFolder() { return WineUserFolder() + "Temp/"; }
 
 // The text as its UTF-16 code units, four hexadecimal digits each: wine
 // decodes a Unix command line with the caller's locale, and ASCII is the one
@@ -92,6 +88,26 @@ std::string Utf16Digits(std::string utf8) {
 std::vector<std::string> WineCommand(std::vector<std::string> command) {
   if (*kRunner) command.insert(command.begin(), {kRunner, "run"});
   return command;
+}
+
+// With the display: after a reg call without it, the program's window could
+// not be made in the prefix. Wine decodes its command line in the caller's
+// locale, so the locale is one that reads UTF-8.
+int WineReg(std::vector<std::string> arguments, const VirtualDisplay& display) {
+  arguments.insert(arguments.begin(), {"wine", "reg"});
+  std::map<std::string, std::string> environment = WineEnvironment(display);
+  environment["LC_ALL"] = "C.UTF-8";
+  return RunTool(WineCommand(arguments), EnvironmentWith(environment), 60).status;
+}
+
+// Wine names the Windows user after the Unix one.
+std::string WineUserName() {
+  const passwd* user = getpwuid(geteuid());
+  return user ? user->pw_name : "root";
+}
+
+std::string WineUserFolder() {
+  return std::string(kPrefix) + "/drive_c/users/" + WineUserName() + "/";
 }
 
 namespace {

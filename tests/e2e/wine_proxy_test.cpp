@@ -90,18 +90,7 @@ class WindowsProgramProxy : public E2eTest {
     Reg({"delete", kConnectionsKey, "/v", "DefaultConnectionSettings", "/f"});
   }
 
-  // With the display: after a reg call without it, the program's window
-  // could not be made in the prefix.
-  int Reg(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"wine", "reg"});
-    return RunTool(WineCommand(arguments),
-                   EnvironmentWith({{"DISPLAY", Display().Name()},
-                                    {"WINEPREFIX", VELTRA_E2E_WINE_PREFIX},
-                                    {"WINEDEBUG", "-all"},
-                                    {"WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d"}}),
-                   60)
-        .status;
-  }
+  int Reg(std::vector<std::string> arguments) { return WineReg(std::move(arguments), Display()); }
 
   // The default connection's settings, the one place wine 8.0's WinHTTP
   // reads them from (it ignores the older ProxyServer values beside them).
