@@ -10,6 +10,7 @@
 #include "platform/win32/message_loop.h"
 #include "platform/win32/program_entry.h"
 #include "ui/main_dlg.h"
+#include "utility/curl_memory.h"
 #include "utility/hex_text.h"
 
 namespace {
@@ -24,7 +25,7 @@ std::optional<P256PublicKey> BuiltInPackageKey() {
 int Run(LPSTR, int showCommand) {
   CMessageLoop theLoop;
   g_Module.AddMessageLoop(&theLoop);
-  curl_global_init(CURL_GLOBAL_ALL);
+  kelpa::utility::global_init_with_kept_blocks(CURL_GLOBAL_ALL);
 
   CMainDlg dlgMain;
   dlgMain.m_packageKey = BuiltInPackageKey();

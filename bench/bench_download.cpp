@@ -14,6 +14,7 @@
 #include "bench/package_key_file.h"
 #include "engine/download_globals.h"
 #include "tests/support/recorded_engine.h"
+#include "utility/curl_memory.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  curl_global_init(CURL_GLOBAL_ALL);
+  kelpa::utility::global_init_with_kept_blocks(CURL_GLOBAL_ALL);
   g_szManifestUrl = argv[argc - 2];
   g_strTempDir = argv[argc - 1];
 

@@ -16,6 +16,7 @@
 #include "engine/download_globals.h"
 #include "tests/support/recorded_engine.h"
 #include "tests/support/test_http_server.h"
+#include "utility/curl_memory.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
     std::cerr << "usage: bench_stop FLOWING_MANIFEST_URL FOLDER/\n";
     return 2;
   }
-  curl_global_init(CURL_GLOBAL_ALL);
+  kelpa::utility::global_init_with_kept_blocks(CURL_GLOBAL_ALL);
   g_strTempDir = argv[2];
   const double flowing = StopDelay(argv[1], std::chrono::milliseconds(100));
   test_support::TestHttpServer silent;

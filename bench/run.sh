@@ -11,7 +11,8 @@
 #   - 2,000 pieces of 16 KiB: the worker against curl -K (one process,
 #     connections reused), curl -K with a new connection per file, wget -i
 #     and aria2c -j1 -i, and with BENCH_WINDOWS=1 the Windows worker against
-#     curl.exe -K under wine;
+#     curl.exe -K under wine, connections reused and a new one per file;
+#     the wine cases end with their verdicts on the ratios of medians;
 #   - the piece check over 1 GiB of present pieces against zlib's crc32()
 #     with the same reads and against dd bs=1M (reading alone);
 #   - signed-check: the same check with the tests' package key, on a signed
@@ -201,6 +202,9 @@ windows_curl_o() {
   timed on_wine wine "$windows_curl" "${arguments[@]}"
 }
 windows_curl_k() { timed on_wine wine "$windows_curl" -s -K "Z:$work/$1.wincurl"; }
+windows_curl_k_close() {
+  timed on_wine wine "$windows_curl" -s -H 'Connection: close' -K "Z:$work/$1.wincurl"
+}
 curl_o() {
   fresh "$dl"
   local start
@@ -240,6 +244,14 @@ summary() {  # label side...
   done
   echo "$line (rounds $rounds)"
 }
+# "label: ratio of medians (first/second) R" for two sides of the race just run.
+median_ratio() {  # label first second wanted
+  local best first second
+  read -r best first < <(best_median < "$times_dir/$2")
+  read -r best second < <(best_median < "$times_dir/$3")
+  echo "$1: ratio of medians ($2/$3) $(awk -v f="$first" -v s="$second" \
+    'BEGIN {printf "%.2f", f / s}') ($4; rounds $rounds)"
+}
 times_dir="$work/times"
 # BENCH_CASES picks cases by name (piece small check signed-check worker
 # signed-worker program stop); all of them by default.
@@ -274,14 +286,22 @@ race() {  # label package side...
 if wanted piece; then
   take_turns big worker curl_o "${linux_more[@]}" "${windows_sides[@]}"
   summary "piece 512 MiB" worker curl_o "${linux_more[@]}"
-  [ "$windows" != 1 ] || summary "piece 512 MiB under wine" "${windows_sides[@]}"
+  if [ "$windows" = 1 ]; then
+    summary "piece 512 MiB under wine" "${windows_sides[@]}"
+    median_ratio "piece 512 MiB under wine" windows_curl_o windows_worker "at least 1.0 wanted"
+  fi
 fi
 if wanted small; then
   small_windows=()
-  [ "$windows" != 1 ] || small_windows=(windows_worker windows_curl_k)
+  [ "$windows" != 1 ] || small_windows=(windows_worker windows_curl_k windows_curl_k_close)
   take_turns small worker curl_k curl_k_close wget_i aria2c_i "${small_windows[@]}"
   summary "package 2000 x 16 KiB" worker curl_k curl_k_close wget_i aria2c_i
-  [ "$windows" != 1 ] || summary "package 2000 x 16 KiB under wine" "${small_windows[@]}"
+  if [ "$windows" = 1 ]; then
+    summary "package 2000 x 16 KiB under wine" "${small_windows[@]}"
+    median_ratio "2000 x 16 KiB under wine" windows_curl_k windows_worker "at least 0.5 wanted"
+    median_ratio "2000 x 16 KiB under wine, a connection a file" windows_curl_k_close \
+      windows_worker "at least 0.9 wanted"
+  fi
 fi
 
 # The piece check reads the whole-program package, which is in page cache.
@@ -315,14 +335,6 @@ openssl_sha256() {
   start=$(now)
   openssl dgst -sha256 "${files[@]}" > /dev/null
   elapsed "$start"
-}
-# "label: ratio of medians (first/second) R" for two sides of the race just run.
-median_ratio() {  # label first second wanted
-  local best first second
-  read -r best first < <(best_median < "$times_dir/$2")
-  read -r best second < <(best_median < "$times_dir/$3")
-  echo "$1: ratio of medians ($2/$3) $(awk -v f="$first" -v s="$second" \
-    'BEGIN {printf "%.2f", f / s}') ($4; rounds $rounds)"
 }
 if wanted signed-check; then
   race "piece check 16 x 64 MiB signed (CRC-32 and SHA-256)" vltsetup_palamut check_signed \

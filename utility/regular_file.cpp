@@ -8,10 +8,14 @@ namespace {
 
 bool IsRegularDiskFile(HANDLE file) {
   if (GetFileType(file) != FILE_TYPE_DISK) return false;
-  BY_HANDLE_FILE_INFORMATION information{};
-  if (!GetFileInformationByHandle(file, &information)) return false;
+  // The basic information only: the whole record asks the volume too, which
+  // under wine doubled the cost of opening a piece.
+  FILE_BASIC_INFO information{};
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &information, sizeof information)) {
+    return false;
+  }
   constexpr DWORD kNotAFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-  return (information.dwFileAttributes & kNotAFile) == 0;
+  return (information.FileAttributes & kNotAFile) == 0;
 }
 
 }  // namespace

@@ -248,6 +248,19 @@ BOOL GetFileInformationByHandle(HANDLE handle, BY_HANDLE_FILE_INFORMATION* infor
   return TRUE;
 }
 
+BOOL GetFileInformationByHandleEx(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, void* information,
+                                  DWORD size) {
+  if (kind != FileBasicInfo || information == nullptr || size < sizeof(FILE_BASIC_INFO)) {
+    return FailWith(EINVAL, FALSE);
+  }
+  BY_HANDLE_FILE_INFORMATION whole{};
+  if (!GetFileInformationByHandle(handle, &whole)) return FALSE;
+  auto* const basic = static_cast<FILE_BASIC_INFO*>(information);
+  *basic = FILE_BASIC_INFO{};
+  basic->FileAttributes = whole.dwFileAttributes;
+  return TRUE;
+}
+
 DWORD GetFileSize(HANDLE handle, DWORD* sizeHigh) {
   BY_HANDLE_FILE_INFORMATION information{};
   if (!GetFileInformationByHandle(handle, &information)) return INVALID_FILE_SIZE;

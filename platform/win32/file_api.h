@@ -77,6 +77,19 @@ struct BY_HANDLE_FILE_INFORMATION {
   DWORD nFileIndexLow;
 };
 
+// Only the attributes are filled in here; the times stay 0.
+union LARGE_INTEGER {
+  std::int64_t QuadPart;
+};
+struct FILE_BASIC_INFO {
+  LARGE_INTEGER CreationTime;
+  LARGE_INTEGER LastAccessTime;
+  LARGE_INTEGER LastWriteTime;
+  LARGE_INTEGER ChangeTime;
+  DWORD FileAttributes;
+};
+enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0 };
+
 HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security,
                    DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile);
 // Synchronous only: overlapped must be null. A read at the end reads 0 bytes
@@ -90,6 +103,10 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD bytesToWrite, DWORD* bytes
 BOOL SetEndOfFile(HANDLE file);
 DWORD GetFileType(HANDLE file);
 BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
+// FileBasicInfo only. Unlike the call above it asks nothing of the volume,
+// which costs a round trip to another process under wine.
+BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* information,
+                                  DWORD size);
 DWORD GetFileSize(HANDLE file, DWORD* sizeHigh);
 DWORD GetFileAttributesA(const char* path);
 

@@ -20,13 +20,18 @@ HANDLE Open(const std::string& path, DWORD access, DWORD disposition, DWORD flag
   return CreateFileA(path.c_str(), access, kShareAll, nullptr, disposition, flags, nullptr);
 }
 
+// Both calls that tell them, which must agree.
 DWORD AttributesThroughHandle(const std::string& path, DWORD flags) {
   HANDLE file = Open(path, 0, OPEN_EXISTING, flags);
   if (file == INVALID_HANDLE_VALUE) return INVALID_FILE_ATTRIBUTES;
   BY_HANDLE_FILE_INFORMATION information{};
-  const BOOL known = GetFileInformationByHandle(file, &information);
+  FILE_BASIC_INFO basic{};
+  const BOOL known = GetFileInformationByHandle(file, &information) &&
+                     GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
   CloseHandle(file);
-  return known ? information.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+  if (!known) return INVALID_FILE_ATTRIBUTES;
+  EXPECT_EQ(basic.FileAttributes, information.dwFileAttributes) << path;
+  return information.dwFileAttributes;
 }
 
 TEST(FileApi, OpenErrorsSayWhatWasMissingOrThere) {
