@@ -36,7 +36,8 @@
 # a build folder to use instead of build-bench/build; BENCH_CASES picks cases
 # (see `wanted` below). BENCH_BASELINE names a Linux build folder, and
 # BENCH_BASELINE_WINDOWS a Windows one, of another revision (with the
-# benchmarks built) whose worker races the piece as one more side.
+# benchmarks built) whose worker races the piece and the small pieces as one
+# more side.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 work="${BENCH_DIR:-$root/build-bench}"
@@ -294,8 +295,11 @@ fi
 if wanted small; then
   small_windows=()
   [ "$windows" != 1 ] || small_windows=(windows_worker windows_curl_k windows_curl_k_close)
-  take_turns small worker curl_k curl_k_close wget_i aria2c_i "${small_windows[@]}"
-  summary "package 2000 x 16 KiB" worker curl_k curl_k_close wget_i aria2c_i
+  [ "$windows" != 1 ] || [ -z "${BENCH_BASELINE_WINDOWS:-}" ] ||
+    small_windows+=(baseline_windows_worker)
+  take_turns small worker curl_k curl_k_close wget_i aria2c_i "${linux_more[@]}" \
+    "${small_windows[@]}"
+  summary "package 2000 x 16 KiB" worker curl_k curl_k_close wget_i aria2c_i "${linux_more[@]}"
   if [ "$windows" = 1 ]; then
     summary "package 2000 x 16 KiB under wine" "${small_windows[@]}"
     median_ratio "2000 x 16 KiB under wine" windows_curl_k windows_worker "at least 0.5 wanted"
