@@ -11,7 +11,7 @@
 #include "engine/download_messages.h"
 #include "engine/piece_content.h"
 #include "engine/piece_file.h"
-#include "engine/piece_name.h"
+#include "engine/piece_path.h"
 #include "engine/system_proxy.h"
 #include "platform/win32/kernel_event.h"
 #include "platform/win32/message_target.h"

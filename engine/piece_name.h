@@ -12,10 +12,3 @@
 // 31, or a device name before the first dot (CON, PRN, AUX, NUL, CONIN$,
 // CONOUT$, COM1-9 and LPT1-9 with the superscript digits too, in any case).
 bool IsSafePieceName(const std::string& name);
-
-// The piece's file: the download folder, which ends in its separator, and
-// the name. Paths are UTF-8 inside the program, while a name is the
-// manifest's bytes; they are read in the ANSI code page, as Windows' ANSI
-// functions would read them, so a package names the same files on every
-// Windows whatever its user's folder is called. An ASCII name is unchanged.
-std::string PiecePath(const std::string& folder, const std::string& name);

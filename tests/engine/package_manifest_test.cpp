@@ -1,5 +1,6 @@
 #include "engine/package_manifest.h"
 #include "engine/piece_name.h"
+#include "engine/piece_path.h"
 
 #include <gtest/gtest.h>
 
