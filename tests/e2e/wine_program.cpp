@@ -45,14 +45,17 @@ const std::string& RootFolder() {
 }
 
 // Quiet, no installer dialog for Mono or the HTML engine, no debugger left
-// waiting after a crash, none of the caller's proxies.
+// waiting after a crash, none of the caller's proxies, and a UTF-8 locale as
+// on a player's desktop (in the C locale wine cannot name a file with a
+// letter outside ASCII; the ANSI code page stays 1252).
 std::map<std::string, std::string> WineEnvironment(const VirtualDisplay& display) {
   std::map<std::string, std::string> environment = {
       {"DISPLAY", display.Name()}, {"WINEPREFIX", kPrefix},
       {"WINEDEBUG", "-all"},       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d"},
       {"http_proxy", ""},          {"HTTP_PROXY", ""},
       {"https_proxy", ""},         {"HTTPS_PROXY", ""},
-      {"all_proxy", ""},           {"ALL_PROXY", ""}};
+      {"all_proxy", ""},           {"ALL_PROXY", ""},
+      {"LC_ALL", "C.UTF-8"}};
   if (*kRunner) environment["VELTRA_WINE32_ROOT"] = RootFolder();
   return environment;
 }
@@ -92,12 +95,10 @@ std::vector<std::string> WineCommand(std::vector<std::string> command) {
 
 // With the display: after a reg call without it, the program's window could
 // not be made in the prefix. Wine decodes its command line in the caller's
-// locale, so the locale is one that reads UTF-8.
+// locale, which reads UTF-8 here.
 int WineReg(std::vector<std::string> arguments, const VirtualDisplay& display) {
   arguments.insert(arguments.begin(), {"wine", "reg"});
-  std::map<std::string, std::string> environment = WineEnvironment(display);
-  environment["LC_ALL"] = "C.UTF-8";
-  return RunTool(WineCommand(arguments), EnvironmentWith(environment), 60).status;
+  return RunTool(WineCommand(arguments), EnvironmentWith(WineEnvironment(display)), 60).status;
 }
 
 // Wine names the Windows user after the Unix one.
