@@ -26,7 +26,8 @@ class CConverter {
 };
 
 // Converts `length` bytes; where iconv finds a unit it cannot take, `stand_in`
-// writes what stands for it and says how many bytes it covered.
+// writes what stands for the unit at that place and says how many bytes it
+// covered.
 template <typename Output, typename StandIn>
 Output Convert(const char* to, const char* from, const char* text, std::size_t length,
                StandIn stand_in) {
@@ -43,7 +44,7 @@ Output Convert(const char* to, const char* from, const char* text, std::size_t l
     const std::size_t done = iconv(converter.Handle(), &in, &inLeft, &out, &outLeft);
     result.append(buffer, reinterpret_cast<Unit*>(out) - buffer);
     if (done == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      const std::size_t covered = std::min(stand_in(in, inLeft, result), inLeft);
+      const std::size_t covered = std::min(stand_in(in, result), inLeft);
       in += covered;
       inLeft -= covered;
     }
@@ -55,7 +56,7 @@ Output Convert(const char* to, const char* from, const char* text, std::size_t l
 // 9E) as the control characters of the same value.
 std::u16string FromCodePage1254(const char* text, std::size_t length) {
   return Convert<std::u16string>("UTF-16LE", "CP1254", text, length,
-                                 [](const char* at, std::size_t, std::u16string& out) {
+                                 [](const char* at, std::u16string& out) {
                                    out += static_cast<char16_t>(static_cast<unsigned char>(*at));
                                    return std::size_t{1};
                                  });
@@ -63,7 +64,7 @@ std::u16string FromCodePage1254(const char* text, std::size_t length) {
 
 std::u16string FromUtf8(const char* text, std::size_t length) {
   return Convert<std::u16string>("UTF-16LE", "UTF-8", text, length,
-                                 [](const char*, std::size_t, std::u16string& out) {
+                                 [](const char*, std::u16string& out) {
                                    out += kReplacement;
                                    return std::size_t{1};
                                  });
@@ -71,8 +72,7 @@ std::u16string FromUtf8(const char* text, std::size_t length) {
 
 std::string ToUtf8(const char16_t* wide, std::size_t units) {
   return Convert<std::string>("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(wide),
-                              units * sizeof(char16_t),
-                              [](const char*, std::size_t, std::string& out) {
+                              units * sizeof(char16_t), [](const char*, std::string& out) {
                                 out += "\xEF\xBF\xBD";
                                 return sizeof(char16_t);
                               });

@@ -16,6 +16,8 @@
 // A path as the wide functions take it, and back. A byte that is not UTF-8,
 // or a lone surrogate, becomes U+FFFD, which names no file.
 std::basic_string<WCHAR> WidePath(const std::string& path);
+// Narrow text in that code page as UTF-16; empty when it cannot be read.
+std::basic_string<WCHAR> WideText(UINT codePage, const std::string& text);
 std::string Utf8Path(LPCWSTR path);
 
 // The user's temporary folder, ending in its separator (see temp_path.h);
